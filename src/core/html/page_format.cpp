@@ -1,0 +1,105 @@
+#include "html/page_format.h"
+
+namespace quill {
+
+namespace {
+constexpr std::u16string_view kFooter =
+    u"<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
+    u"<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark developers</a>"
+    u"</B></small><br>\r\n"
+    u"<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">どうでもいいかな</a></B></small></p>";
+
+struct CodePageLabel {
+    std::uint32_t codePage;
+    std::u16string_view label;
+};
+
+// The ANSI code pages of Windows, and a few others a system may report.
+constexpr CodePageLabel kLabels[] = {
+    {932, u"x-sjis"},        {874, u"windows-874"},  {936, u"gbk"},
+    {949, u"euc-kr"},        {950, u"big5"},         {1250, u"windows-1250"},
+    {1251, u"windows-1251"}, {1252, u"windows-1252"}, {1253, u"windows-1253"},
+    {1254, u"windows-1254"}, {1255, u"windows-1255"}, {1256, u"windows-1256"},
+    {1257, u"windows-1257"}, {1258, u"windows-1258"}, {65001, u"utf-8"},
+    {866, u"ibm866"},        {20866, u"koi8-r"},      {21866, u"koi8-u"},
+    {20932, u"euc-jp"},      {51932, u"euc-jp"},      {54936, u"gb18030"},
+    {28592, u"iso-8859-2"},  {28595, u"iso-8859-5"},  {28597, u"iso-8859-7"},
+    {28605, u"iso-8859-15"}, {10000, u"macintosh"},
+};
+}  // namespace
+
+std::u16string_view charsetLabel(std::uint32_t codePage) {
+    for (const CodePageLabel& entry : kLabels) {
+        if (entry.codePage == codePage) return entry.label;
+    }
+    // Windows knows no other ANSI code page; the most common one is the
+    // least surprising guess.
+    return u"windows-1252";
+}
+
+void appendEscaped(std::u16string& out, std::u16string_view text) {
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::u16string_view reference;
+        switch (text[i]) {
+            case u'&': reference = u"&amp;"; break;
+            case u'<': reference = u"&lt;"; break;
+            case u'>': reference = u"&gt;"; break;
+            default: continue;
+        }
+        out.append(text.substr(from, i - from));
+        out.append(reference);
+        from = i + 1;
+    }
+    out.append(text.substr(from));
+}
+
+std::u16string_view trimTrailingSpaces(std::u16string_view line) {
+    std::size_t end = line.size();
+    while (end > 0 && line[end - 1] == u' ') --end;
+    return line.substr(0, end);
+}
+
+std::u16string pagePath(std::u16string_view textOutput) {
+    if (textOutput.size() < 4) return {};
+    std::u16string page(textOutput.substr(0, textOutput.size() - 4));
+    page += u".html";
+    return page;
+}
+
+std::u16string_view pageTitle(std::u16string_view textOutput) {
+    if (textOutput.size() < 4) return {};
+    const std::u16string_view stem = textOutput.substr(0, textOutput.size() - 4);
+    const std::size_t separator = stem.find_last_of(u"\\/:");
+    return separator == std::u16string_view::npos ? stem : stem.substr(separator + 1);
+}
+
+std::u16string headRecord(std::u16string_view charset) {
+    std::u16string record =
+        u"<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    record += charset;
+    record += u"\">";
+    return record;
+}
+
+std::u16string titleRecord(std::u16string_view title) {
+    std::u16string record = u"<title>Quillmark - ";
+    appendEscaped(record, title);
+    record += u"</title>";
+    return record;
+}
+
+std::u16string_view bodyOpenRecord() { return u"\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">"; }
+
+std::u16string_view footerRecord() { return kFooter; }
+
+std::u16string_view closingRecord() { return u"</body>\r\n</html>"; }
+
+void composeBodyRecord(std::u16string& out, std::size_t i, std::size_t n, std::u16string_view text) {
+    out.clear();
+    if (i == 0) out += u"<P>";
+    appendEscaped(out, trimTrailingSpaces(text));
+    out += (i == n) ? u"</P><br>" : u"<br>";
+}
+
+}  // namespace quill

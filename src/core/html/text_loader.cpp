@@ -1,0 +1,26 @@
+// Loading one text output into the text buffer.
+
+#include <optional>
+
+#include "failure.h"
+#include "ui/form1.h"
+
+namespace quill {
+
+// Reads the output list entry at currentIndex whole and decodes it from the
+// ANSI code page. On failure the buffer keeps its previous content.
+bool Form1::txthtml() {
+    try {
+        const std::u16string& path = list3_.item(state_.currentIndex);
+        std::optional<std::string> bytes = platform_.readWholeFile(path);
+        if (!bytes) return false;
+        std::u16string text = platform_.ansiToWide(*bytes);
+        bytes.reset();  // the bytes are not needed once decoded
+        richTextBox1_.setText(std::move(text));
+        return true;
+    } catch (const RunFailure&) {
+        return false;
+    }
+}
+
+}  // namespace quill

@@ -1,0 +1,95 @@
+#pragma once
+// Everything the program asks of the operating system. The core calls only
+// this interface; the Windows shell implements it with Win32 calls, and the
+// tests with a recording fake.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quill {
+
+using WindowHandle = std::uintptr_t;  // 0: no window
+using ThreadId = std::uint32_t;       // 0: no thread
+
+enum class Stacking {
+    Topmost,  // above every window that is not topmost
+    Bottom,   // at the bottom of the stacking order, and no longer topmost
+};
+
+// A page file being written: bytes are buffered and reach the disk at the
+// latest on close().
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    [[nodiscard]] virtual bool write(std::string_view bytes) = 0;
+    // Flushes and closes; false when anything written could not be stored.
+    [[nodiscard]] virtual bool close() = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The window and its two visible controls.
+    virtual void setCaption(std::u16string_view text) = 0;
+    virtual void setText1(std::u16string_view text) = 0;
+    virtual void setCommand2Caption(std::u16string_view text) = 0;
+    virtual void setCommand2Enabled(bool enabled) = 0;
+    virtual void setStacking(Stacking order) = 0;
+    virtual void setOuterSizeTwips(int width, int height) = 0;
+
+    // Lifecycle.
+    [[nodiscard]] virtual bool anotherInstanceRunning() = 0;
+    // The folder of the program's executable, as the system reports it: no
+    // trailing backslash unless it is the root of a drive.
+    [[nodiscard]] virtual std::u16string executableDirectory() = 0;
+    // Closes every window of the program; the program ends once none is left.
+    virtual void closeAllWindows() = 0;
+
+    // Message loop and time. Both keep the window responsive: pending window
+    // events may run inside them.
+    virtual void doEvents() = 0;
+    virtual void sleep(std::uint32_t milliseconds) = 0;
+
+    // The console of the current run: "cmd.exe", show state 1, a new console.
+    [[nodiscard]] virtual bool startConsole() = 0;
+    // The console's window, or 0 while it is not (yet) there.
+    [[nodiscard]] virtual WindowHandle consoleWindow() = 0;
+    // Waits, keeping the window responsive, until the console process has
+    // ended (true) or the limit has passed (false).
+    [[nodiscard]] virtual bool waitForConsoleExit(std::chrono::milliseconds limit) = 0;
+
+    // Clipboard and synthetic keystrokes ("% ep", "{ENTER}") to the
+    // foreground window; the keystroke call returns once they are delivered.
+    [[nodiscard]] virtual bool clearClipboard() = 0;
+    [[nodiscard]] virtual bool putClipboardText(std::u16string_view text) = 0;
+    [[nodiscard]] virtual bool sendKeys(std::u16string_view keys) = 0;
+
+    // Foreground window primitives.
+    [[nodiscard]] virtual WindowHandle foregroundWindow() = 0;
+    [[nodiscard]] virtual ThreadId windowThread(WindowHandle window) = 0;
+    [[nodiscard]] virtual ThreadId uiThread() = 0;
+    virtual void attachThreadInput(ThreadId from, ThreadId to, bool attach) = 0;
+    // The foreground lock time-out in ms; 0 when it cannot be read.
+    [[nodiscard]] virtual std::uint32_t foregroundLockTimeout() = 0;
+    virtual void setForegroundLockTimeout(std::uint32_t milliseconds) = 0;
+    virtual void setForegroundWindow(WindowHandle window) = 0;
+
+    // Files.
+    [[nodiscard]] virtual std::optional<std::string> readWholeFile(std::u16string_view path) = 0;
+    // Creates or truncates a file; nullptr when it cannot be created.
+    [[nodiscard]] virtual std::unique_ptr<OutputFile> createFile(std::u16string_view path) = 0;
+
+    // The system's ANSI code page and conversions through it. Characters that
+    // the code page cannot hold are replaced, never an error.
+    [[nodiscard]] virtual std::uint32_t ansiCodePage() = 0;
+    [[nodiscard]] virtual std::u16string ansiToWide(std::string_view bytes) = 0;
+    // Appends the encoded text to out.
+    virtual void wideToAnsi(std::u16string_view text, std::string& out) = 0;
+};
+
+}  // namespace quill

@@ -1,0 +1,107 @@
+#include "ui/form1.h"
+
+#include "failure.h"
+
+namespace quill {
+
+namespace {
+// Outer size of the window after start-up: only Text1 and Command2 in view.
+constexpr int kStripWidthTwips = 3945;
+constexpr int kStripHeightTwips = 1455;
+}  // namespace
+
+void Form1::Form_Load() {
+    if (platform_.anotherInstanceRunning()) {
+        sFormAllUnload();
+        return;
+    }
+    (void)fMyPath();
+    platform_.setStacking(Stacking::Topmost);
+    state_.appDir = fMyPath();
+    platform_.setOuterSizeTwips(kStripWidthTwips, kStripHeightTwips);
+}
+
+std::u16string Form1::fMyPath() {
+    if (myPathCache_.empty()) {
+        myPathCache_ = platform_.executableDirectory();
+        if (myPathCache_.empty() || myPathCache_.back() != u'\\') myPathCache_ += u'\\';
+    }
+    return myPathCache_;
+}
+
+void Form1::Form_QueryUnload() { sFormAllUnload(); }
+
+void Form1::Form_Unload() { sFormAllUnload(); }
+
+void Form1::sFormAllUnload() {
+    // Both close events and a second instance's start-up lead here; the
+    // window closes exactly once.
+    if (unloaded_) return;
+    unloaded_ = true;
+    pendingDrops_.clear();
+    platform_.closeAllWindows();
+}
+
+void Form1::acceptDrop(DropData data) {
+    if (unloaded_) return;
+    if (depth_ > 0) {
+        pendingDrops_.push_back(std::move(data));
+        return;
+    }
+    runHandler([&] { dropRoutine(data); });
+}
+
+namespace {
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+}  // namespace
+
+void Form1::runHandler(const std::function<void()>& body) {
+    {
+        DepthGuard guard(depth_);
+        try {
+            body();
+        } catch (const WindowUnloaded&) {
+            // The window is gone: leave without touching it.
+        } catch (const RunFailure&) {
+            // A failure no procedure handles ends the handler.
+        }
+    }
+    if (depth_ == 0) runPendingDrops();
+}
+
+void Form1::runPendingDrops() {
+    if (drainingDrops_) return;
+    drainingDrops_ = true;
+    while (!pendingDrops_.empty() && !unloaded_) {
+        const DropData next = std::move(pendingDrops_.front());
+        pendingDrops_.pop_front();
+        DepthGuard guard(depth_);
+        try {
+            dropRoutine(next);
+        } catch (const WindowUnloaded&) {
+        } catch (const RunFailure&) {
+        }
+    }
+    drainingDrops_ = false;
+}
+
+void Form1::yieldOnce() {
+    platform_.doEvents();
+    if (unloaded_) throw WindowUnloaded{};
+}
+
+void Form1::pause(std::uint32_t milliseconds) {
+    platform_.sleep(milliseconds);
+    if (unloaded_) throw WindowUnloaded{};
+}
+
+}  // namespace quill

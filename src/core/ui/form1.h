@@ -1,0 +1,111 @@
+#pragma once
+// The main window's behaviour: the program state, the three list queues, the
+// text buffer, and every procedure and event handler of the window. The
+// platform shell owns the real window and calls the event handlers; the
+// procedures reach the system only through Platform.
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "html/text_buffer.h"
+#include "platform.h"
+#include "state/conversion_state.h"
+#include "state/string_list.h"
+
+namespace quill {
+
+// What a drop delivers: the file list, when the dropped data offers one.
+struct DropData {
+    bool hasFileList = false;
+    std::vector<std::u16string> files;  // in the order the platform delivered them
+};
+
+class Form1 {
+public:
+    // How long an HTML run waits for its console to finish the conversions
+    // before it reads the text outputs anyway.
+    static constexpr std::chrono::milliseconds kConsoleExitLimit = std::chrono::minutes(10);
+    // How long a run looks for its console's window, and waits for it to
+    // become the foreground window, before it gives up.
+    static constexpr std::uint32_t kConsoleSearchMs = 10000;
+    static constexpr std::uint32_t kForegroundWaitMs = 3000;
+    static constexpr std::uint32_t kPollMs = 50;
+
+    explicit Form1(Platform& platform) : platform_(platform) {}
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Public operations.
+    void wrdtxt();
+    [[nodiscard]] bool txthtml();
+    [[nodiscard]] bool htm_save();
+    [[nodiscard]] std::u16string fMyPath();
+    void SetForceForegroundWindow(WindowHandle window);
+    void sFormAllUnload();
+
+    // Event handlers, called by the platform shell. A drop that arrives while
+    // another handler is running is handled once that handler has returned,
+    // in arrival order; a button press that arrives then is ignored.
+    void Form_Load();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void Form_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
+    void Command2_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
+    void Text1_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
+    void Command2_Click();
+    void Command3_Click();
+
+    // State, for the shell and for inspection.
+    [[nodiscard]] const ConversionState& state() const noexcept { return state_; }
+    [[nodiscard]] const StringList& list1() const noexcept { return list1_; }
+    [[nodiscard]] const StringList& list2() const noexcept { return list2_; }
+    [[nodiscard]] const StringList& list3() const noexcept { return list3_; }
+    [[nodiscard]] const TextBuffer& richTextBox1() const noexcept { return richTextBox1_; }
+    [[nodiscard]] bool unloaded() const noexcept { return unloaded_; }
+    [[nodiscard]] bool busy() const noexcept { return depth_ > 0; }
+
+private:
+    // Intake.
+    void acceptDrop(DropData data);
+    void dropRoutine(const DropData& data);
+    void sDropCheck();
+    void admitDocument(const std::u16string& path);
+
+    // Console automation shared by both runs.
+    void startConsole();
+    void feedSource(int index);
+    void closeConsole();
+    void ensureConsoleForeground();
+    void sendKeys(std::u16string_view keys);
+    void putOnClipboard(std::u16string_view text);
+
+    // Runs body as one event handler: counts the nesting, unwinds quietly
+    // when the window is unloaded, and handles the drops that waited.
+    void runHandler(const std::function<void()>& body);
+    void runPendingDrops();
+
+    // Yields and sleeps; both end the running handler when the window was
+    // unloaded meanwhile.
+    void yieldOnce();
+    void pause(std::uint32_t milliseconds);
+
+    Platform& platform_;
+    ConversionState state_;
+    StringList list1_;
+    StringList list2_;
+    StringList list3_;
+    TextBuffer richTextBox1_;
+    std::u16string myPathCache_;
+
+    WindowHandle console_ = 0;
+    int depth_ = 0;
+    bool drainingDrops_ = false;
+    bool unloaded_ = false;
+    std::deque<DropData> pendingDrops_;
+};
+
+}  // namespace quill

@@ -1,0 +1,24 @@
+#pragma once
+// Every text the window's caption, Text1 and the two buttons ever show.
+
+#include <string>
+#include <string_view>
+
+#include "text_util.h"
+
+namespace quill::texts {
+
+inline constexpr std::u16string_view kIdleCaption = u"Quillmark";
+inline constexpr std::u16string_view kReady = u"変換準備 OK";
+inline constexpr std::u16string_view kConverting = u"変換中";
+inline constexpr std::u16string_view kWritingHtml = u"html作成中";
+inline constexpr std::u16string_view kPrompt = u"ファイルをここに落として下さい。";
+inline constexpr std::u16string_view kStart = u"変換 開始";
+inline constexpr std::u16string_view kTextOnly = u"txt変換";
+
+// Shown in Text1 instead of the prompt when a run could not make some pages.
+[[nodiscard]] inline std::u16string pagesFailed(int count) {
+    return u"html作成失敗 " + decimal(count) + u" 件";
+}
+
+}  // namespace quill::texts

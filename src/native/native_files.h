@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reading and buffered page writing on a POSIX file system, for
+// native builds (benchmarks and tools). Paths are UTF-16 and stored as UTF-8.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+namespace quill {
+
+// UTF-8 form of a UTF-16 text (unpaired surrogates pass through as such).
+[[nodiscard]] std::string toUtf8(std::u16string_view text);
+[[nodiscard]] std::optional<std::string> readWholeNativeFile(std::u16string_view path);
+[[nodiscard]] std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path);
+
+}  // namespace quill

@@ -1,0 +1,176 @@
+#include "form_fixture.h"
+#include "ui/status_texts.h"
+
+namespace quill::test {
+namespace {
+
+class ConsoleRunTest : public FormTest {
+protected:
+    // The calls that make up the console conversation, with the output
+    // list's size noted at every sleep and yield.
+    std::vector<std::string> conversation() const {
+        return platform.calls({"startConsole", "setForeground", "sleep", "clipboard", "keys", "yield",
+                               "waitConsole", "list3", "read"});
+    }
+    void traceOutputList() {
+        platform.onPump = [this] { platform.log.push_back("list3 " + std::to_string(form.list3().count())); };
+    }
+    static std::vector<std::string> feed(const std::string& source, int outputsBefore) {
+        const std::string n = std::to_string(outputsBefore);
+        return {"setForeground 512", "sleep 1000", "list3 " + n, "clipboardClear",
+                "clipboard \"C:\\Tools\\Convert\\xdoc2txt\" -f \"" + source + "\"\\r\\n",
+                "keys % ep", "sleep 500", "list3 " + n};
+    }
+    static std::vector<std::string> closing(int outputs) {
+        const std::string n = std::to_string(outputs);
+        return {"yield", "list3 " + n, "clipboardClear", "clipboard exit", "setForeground 512", "keys % ep",
+                "sleep 100", "list3 " + n, "keys {ENTER}"};
+    }
+    static void append(std::vector<std::string>& to, const std::vector<std::string>& more) {
+        to.insert(to.end(), more.begin(), more.end());
+    }
+};
+
+TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
+    drop({u"D:\\docs\\a.doc"});
+    platform.log.clear();
+    traceOutputList();
+    form.Command2_Click();
+    std::vector<std::string> expected{"startConsole"};
+    append(expected, feed("D:\\docs\\a.doc", 0));
+    append(expected, closing(1));
+    append(expected, {"waitConsole 600000", "list3 1", "yield", "list3 1", "read D:\\docs\\a.txt"});
+    EXPECT_EQ(conversation(), expected);
+    EXPECT_EQ(entries(form.list3()), std::vector<std::u16string>{u"D:\\docs\\a.txt"});
+    EXPECT_EQ(platform.clipboard, u"exit");
+}
+
+TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
+    drop({u"D:\\d\\1.doc"});
+    drop({u"D:\\d\\2.xls"});
+    drop({u"D:\\d\\3.pdf"});
+    drop({u"D:\\d\\4.HTML"});
+    platform.log.clear();
+    traceOutputList();
+    form.Command3_Click();  // the text-only run: the same conversation, no outputs recorded
+    std::vector<std::string> expected{"startConsole"};
+    for (const char* source : {"D:\\d\\1.doc", "D:\\d\\2.xls", "D:\\d\\3.pdf", "D:\\d\\4.HTML"}) {
+        append(expected, feed(source, 0));
+    }
+    append(expected, closing(0));
+    EXPECT_EQ(conversation(), expected);
+    EXPECT_TRUE(platform.calls({"caption", "text1", "command2", "topmost", "bottom", "enable"}).empty());
+
+    platform.log.clear();
+    form.Command2_Click();
+    expected = {"startConsole"};
+    int outputs = 0;
+    for (const char* source : {"D:\\d\\1.doc", "D:\\d\\2.xls", "D:\\d\\3.pdf", "D:\\d\\4.HTML"}) {
+        append(expected, feed(source, outputs++));
+    }
+    append(expected, closing(4));
+    const std::vector<std::string> said = conversation();
+    ASSERT_GE(said.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(said.begin(), said.begin() + static_cast<long>(expected.size())),
+              expected);
+    // The HTML source gets an empty entry, which the page loop passes over.
+    EXPECT_EQ(entries(form.list3()),
+              (std::vector<std::u16string>{u"D:\\d\\1.txt", u"D:\\d\\2.txt", u"D:\\d\\3.txt", u""}));
+    // The latest drop brought an HTML page: no pages in this run. The next
+    // run reads every entry but the HTML source's.
+    EXPECT_TRUE(platform.calls({"read"}).empty());
+    form.Command2_Click();
+    EXPECT_EQ(platform.calls({"read"}).size(), 6u);
+}
+
+TEST_F(ConsoleRunTest, EmptyQueueStartsNoConsole) {
+    form.Command3_Click();
+    EXPECT_TRUE(platform.log.empty());
+    form.Command2_Click();
+    EXPECT_TRUE(platform.calls({"startConsole", "clipboard", "keys", "waitConsole"}).empty());
+    EXPECT_EQ(platform.log.back(), "topmost");
+    EXPECT_EQ(platform.text1, texts::kPrompt);
+}
+
+TEST_F(ConsoleRunTest, KeysGoOnlyToTheRunsConsole) {
+    drop({u"D:\\a.doc"});
+    drop({u"D:\\b.doc"});
+    // Another window takes the foreground while the run waits before its
+    // first paste: the run brings its console back before sending keys.
+    platform.onPump = [this] {
+        if (platform.log.back() == "sleep 1000") platform.foreground = FakePlatform::kOtherWindow;
+    };
+    form.Command3_Click();
+    EXPECT_EQ(platform.calls({"keys"}), (std::vector<std::string>{"keys % ep", "keys % ep", "keys % ep",
+                                                                 "keys {ENTER}"}));
+}
+
+TEST_F(ConsoleRunTest, RunStopsWhenItsConsoleCannotBeReached) {
+    drop({u"D:\\a.doc"});
+    platform.consoleTakesForeground = false;
+    form.Command2_Click();
+    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_EQ(form.list3().count(), 0);
+    EXPECT_EQ(platform.count("sleep 50"), 3000 / 50);
+    EXPECT_TRUE(platform.calls({"waitConsole"}).empty());
+    EXPECT_EQ(platform.log.back(), "topmost");
+
+    platform.log.clear();
+    platform.consoleTakesForeground = true;
+    platform.consoleWindowAfterPolls = 1000;  // the window never shows up
+    form.Command3_Click();
+    EXPECT_TRUE(platform.calls({"keys", "clipboard"}).empty());
+    EXPECT_EQ(platform.count("sleep 50"), 10000 / 50);
+
+    platform.log.clear();
+    platform.consoleStarts = false;
+    form.Command3_Click();
+    EXPECT_EQ(platform.log, std::vector<std::string>{"startConsole"});
+}
+
+TEST_F(ConsoleRunTest, ClipboardFailureEndsTheRunBeforeAnyKey) {
+    drop({u"D:\\a.doc"});
+    platform.clipboardWorks = false;
+    form.Command2_Click();
+    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_EQ(form.list3().count(), 0);
+    EXPECT_EQ(platform.caption, u"Quillmark");
+}
+
+TEST_F(ConsoleRunTest, FullOutputListEndsTheFeeding) {
+    std::vector<std::u16string> sources;
+    for (int i = 0; i < 32767; ++i) sources.push_back(u"D:\\" + decimal(i) + u".htm");
+    drop(sources);
+    form.Command2_Click();  // an HTML drop: no pages, the queue stays
+    ASSERT_EQ(form.list3().count(), 32767);
+    platform.log.clear();
+    form.Command2_Click();
+    EXPECT_EQ(platform.count("keys % ep"), 1);  // one source fed, then the list refused it
+    EXPECT_TRUE(platform.calls({"keys {ENTER}"}).empty());
+    EXPECT_EQ(form.list3().count(), 32767);
+}
+
+TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
+    // The foreground window belongs to another thread: attach, lower the
+    // lock time-out around the one request, restore, detach.
+    platform.foreground = FakePlatform::kOtherWindow;
+    platform.lockTimeout = 200000;
+    form.SetForceForegroundWindow(FakePlatform::kConsole);
+    EXPECT_EQ(platform.log, (std::vector<std::string>{"attach 11 33", "getLockTimeout", "setLockTimeout 0",
+                                                      "setForeground 512", "setLockTimeout 200000",
+                                                      "detach 11 33"}));
+    // Our own thread's window: no attaching.
+    platform.log.clear();
+    platform.foreground = FakePlatform::kOwnWindow;
+    form.SetForceForegroundWindow(FakePlatform::kOwnWindow);
+    EXPECT_TRUE(platform.calls({"attach", "detach"}).empty());
+    // No foreground window at all: thread 0 differs from ours.
+    platform.log.clear();
+    platform.foreground = 0;
+    form.SetForceForegroundWindow(FakePlatform::kConsole);
+    EXPECT_EQ(platform.calls({"attach", "detach"}), (std::vector<std::string>{"attach 11 0", "detach 11 0"}));
+    EXPECT_EQ(platform.lockTimeout, 200000u);
+}
+
+}  // namespace
+}  // namespace quill::test

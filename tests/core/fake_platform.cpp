@@ -1,0 +1,199 @@
+#include "fake_platform.h"
+
+#include "native_files.h"
+
+namespace quill::test {
+
+std::string utf8(std::u16string_view text) { return toUtf8(text); }
+
+namespace {
+// Line breaks are shown as \r and \n, so that a log line stays one line.
+std::string visible(std::u16string_view text) {
+    std::string out;
+    for (char c : utf8(text)) {
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+class MemoryFile final : public OutputFile {
+public:
+    MemoryFile(std::string& contents, std::size_t limit) : contents_(contents), limit_(limit) {}
+    bool write(std::string_view bytes) override {
+        if (contents_.size() + bytes.size() > limit_) return false;
+        contents_ += bytes;
+        return true;
+    }
+    bool close() override { return true; }
+
+private:
+    std::string& contents_;
+    std::size_t limit_;
+};
+}  // namespace
+
+std::vector<std::string> FakePlatform::calls(std::initializer_list<std::string> prefixes) const {
+    std::vector<std::string> found;
+    for (const std::string& line : log) {
+        for (const std::string& prefix : prefixes) {
+            if (line.compare(0, prefix.size(), prefix) == 0) {
+                found.push_back(line);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+int FakePlatform::count(const std::string& line) const {
+    int n = 0;
+    for (const std::string& entry : log) n += entry == line ? 1 : 0;
+    return n;
+}
+
+void FakePlatform::setCaption(std::u16string_view text) {
+    caption = text;
+    log.push_back("caption " + utf8(text));
+}
+
+void FakePlatform::setText1(std::u16string_view text) {
+    text1 = text;
+    log.push_back("text1 " + utf8(text));
+}
+
+void FakePlatform::setCommand2Caption(std::u16string_view text) {
+    command2Caption = text;
+    log.push_back("command2 " + utf8(text));
+}
+
+void FakePlatform::setCommand2Enabled(bool enabled) {
+    command2Enabled = enabled;
+    log.push_back(enabled ? "enable" : "disable");
+}
+
+void FakePlatform::setStacking(Stacking order) {
+    topmost = order == Stacking::Topmost;
+    log.push_back(topmost ? "topmost" : "bottom");
+}
+
+void FakePlatform::setOuterSizeTwips(int width, int height) {
+    log.push_back("size " + std::to_string(width) + "x" + std::to_string(height));
+}
+
+std::u16string FakePlatform::executableDirectory() {
+    ++exeDirCalls;
+    return exeDir;
+}
+
+void FakePlatform::closeAllWindows() {
+    ++closeAllCalls;
+    log.push_back("closeAll");
+}
+
+void FakePlatform::pump() {
+    if (onPump) {
+        // An event handler must not re-run itself through a nested pump.
+        auto handler = std::move(onPump);
+        handler();
+        if (!onPump) onPump = std::move(handler);
+    }
+}
+
+void FakePlatform::doEvents() {
+    log.push_back("yield");
+    pump();
+}
+
+void FakePlatform::sleep(std::uint32_t milliseconds) {
+    log.push_back("sleep " + std::to_string(milliseconds));
+    pump();
+}
+
+bool FakePlatform::startConsole() {
+    log.push_back("startConsole");
+    consoleStarted_ = consoleStarts;
+    consolePolls_ = 0;
+    if (consoleStarted_ && consoleTakesForeground) foreground = kConsole;
+    return consoleStarts;
+}
+
+WindowHandle FakePlatform::consoleWindow() {
+    if (!consoleStarted_) return 0;
+    return consolePolls_++ < consoleWindowAfterPolls ? 0 : kConsole;
+}
+
+bool FakePlatform::waitForConsoleExit(std::chrono::milliseconds limit) {
+    log.push_back("waitConsole " + std::to_string(limit.count()));
+    pump();
+    return consoleExits;
+}
+
+bool FakePlatform::clearClipboard() {
+    log.push_back("clipboardClear");
+    if (clipboardWorks) clipboard.clear();
+    return clipboardWorks;
+}
+
+bool FakePlatform::putClipboardText(std::u16string_view text) {
+    log.push_back("clipboard " + visible(text));
+    if (clipboardWorks) clipboard = text;
+    return clipboardWorks;
+}
+
+bool FakePlatform::sendKeys(std::u16string_view keys) {
+    log.push_back("keys " + utf8(keys) + (foreground == kConsole ? "" : " (not to the console)"));
+    return true;
+}
+
+ThreadId FakePlatform::windowThread(WindowHandle window) {
+    switch (window) {
+        case kOwnWindow: return kOwnThread;
+        case kConsole: return 22;
+        case kOtherWindow: return 33;
+        default: return 0;
+    }
+}
+
+void FakePlatform::attachThreadInput(ThreadId from, ThreadId to, bool attach) {
+    log.push_back((attach ? "attach " : "detach ") + std::to_string(from) + " " + std::to_string(to));
+}
+
+std::uint32_t FakePlatform::foregroundLockTimeout() {
+    log.push_back("getLockTimeout");
+    return lockTimeout;
+}
+
+void FakePlatform::setForegroundLockTimeout(std::uint32_t milliseconds) {
+    log.push_back("setLockTimeout " + std::to_string(milliseconds));
+    lockTimeout = milliseconds;
+}
+
+void FakePlatform::setForegroundWindow(WindowHandle window) {
+    log.push_back("setForeground " + std::to_string(window));
+    if (window != kConsole || consoleTakesForeground) foreground = window;
+}
+
+std::optional<std::string> FakePlatform::readWholeFile(std::u16string_view path) {
+    log.push_back("read " + utf8(path));
+    const auto found = files.find(std::u16string(path));
+    if (found == files.end()) return std::nullopt;
+    return found->second;
+}
+
+std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {
+    log.push_back("create " + utf8(path));
+    const std::u16string key(path);
+    if (uncreatable.count(key) != 0) return nullptr;
+    std::string& contents = files[key];
+    contents.clear();
+    const auto limit = writeLimit.find(key);
+    return std::make_unique<MemoryFile>(contents, limit == writeLimit.end() ? SIZE_MAX : limit->second);
+}
+
+}  // namespace quill::test

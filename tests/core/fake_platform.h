@@ -1,0 +1,98 @@
+#pragma once
+// A recording platform: every call the core makes is logged as one line of
+// UTF-8 text; files live in memory; window events can be injected into the
+// yields and sleeps, as a real message loop would deliver them.
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "iconv_code_page.h"
+#include "platform.h"
+
+namespace quill::test {
+
+std::string utf8(std::u16string_view text);
+
+class FakePlatform : public Platform {
+public:
+    static constexpr WindowHandle kOwnWindow = 0x100;
+    static constexpr WindowHandle kConsole = 0x200;
+    static constexpr WindowHandle kOtherWindow = 0x300;
+    static constexpr ThreadId kOwnThread = 11;
+
+    explicit FakePlatform(std::uint32_t codePage = 932) : codePage_(codePage) {}
+
+    // Configuration.
+    bool otherInstance = false;
+    std::u16string exeDir = u"C:\\Tools\\Convert";
+    bool consoleStarts = true;
+    int consoleWindowAfterPolls = 0;  // consoleWindow() answers 0 this many times
+    bool consoleTakesForeground = true;
+    bool consoleExits = true;
+    bool clipboardWorks = true;
+    std::set<std::u16string> uncreatable;            // createFile fails for these
+    std::map<std::u16string, std::size_t> writeLimit;  // bytes a file takes before failing
+    std::function<void()> onPump;                    // runs inside every doEvents and sleep
+
+    // Observed state.
+    std::vector<std::string> log;
+    std::map<std::u16string, std::string> files;
+    std::u16string caption = u"Quillmark";
+    std::u16string text1;
+    std::u16string command2Caption;
+    bool command2Enabled = false;
+    bool topmost = false;
+    std::u16string clipboard;
+    WindowHandle foreground = kOwnWindow;
+    std::uint32_t lockTimeout = 200000;
+    int exeDirCalls = 0;
+    int closeAllCalls = 0;
+
+    // The log lines that start with one of the prefixes.
+    [[nodiscard]] std::vector<std::string> calls(std::initializer_list<std::string> prefixes) const;
+    [[nodiscard]] int count(const std::string& line) const;
+
+    void setCaption(std::u16string_view text) override;
+    void setText1(std::u16string_view text) override;
+    void setCommand2Caption(std::u16string_view text) override;
+    void setCommand2Enabled(bool enabled) override;
+    void setStacking(Stacking order) override;
+    void setOuterSizeTwips(int width, int height) override;
+    bool anotherInstanceRunning() override { return otherInstance; }
+    std::u16string executableDirectory() override;
+    void closeAllWindows() override;
+    void doEvents() override;
+    void sleep(std::uint32_t milliseconds) override;
+    bool startConsole() override;
+    WindowHandle consoleWindow() override;
+    bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    bool clearClipboard() override;
+    bool putClipboardText(std::u16string_view text) override;
+    bool sendKeys(std::u16string_view keys) override;
+    WindowHandle foregroundWindow() override { return foreground; }
+    ThreadId windowThread(WindowHandle window) override;
+    ThreadId uiThread() override { return kOwnThread; }
+    void attachThreadInput(ThreadId from, ThreadId to, bool attach) override;
+    std::uint32_t foregroundLockTimeout() override;
+    void setForegroundLockTimeout(std::uint32_t milliseconds) override;
+    void setForegroundWindow(WindowHandle window) override;
+    std::optional<std::string> readWholeFile(std::u16string_view path) override;
+    std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
+    std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
+    std::u16string ansiToWide(std::string_view bytes) override { return codePage_.toWide(bytes); }
+    void wideToAnsi(std::u16string_view text, std::string& out) override {
+        codePage_.toAnsi(text, out);
+    }
+
+private:
+    void pump();
+
+    IconvCodePage codePage_;
+    bool consoleStarted_ = false;
+    int consolePolls_ = 0;
+};
+
+}  // namespace quill::test
