@@ -1,0 +1,278 @@
+// Gives Wine's console the keyboard paste that Windows' console has.
+//
+// On Windows, Alt+Space, E, P in a console window opens its window menu, then
+// Edit, then Paste, which types the clipboard's text into the console, each line
+// end as one Enter. Wine's console ignores Alt+Space. This helper watches the
+// keyboard with a low-level hook; when a console window is in the foreground and
+// the keys Alt+Space, E, P arrive, it eats them, reads the clipboard's text and
+// writes it into that console's input as key events, CR LF as one Enter. Other
+// keys pass. The clipboard is left as it was.
+//
+// (Wine's own Edit > Paste, WM_COMMAND 274, would type an LF as a literal ^J,
+// and rewriting the clipboard to drop the LFs stalls: under Wine, the console
+// then waits up to 5 s for the clipboard's owner, the program under test, which
+// sleeps between its keystrokes without pumping messages.)
+//
+//   paste_helper [--log FILE]                   run until stopped
+//   paste_helper [--log FILE] --until-pid PID   ... or until process PID ends
+//   paste_helper [--log FILE] -- PROGRAM ARGS   start PROGRAM, run until it ends,
+//                                               exit with its exit code
+//   paste_helper --stop                         stop the running helper
+//
+// Ready: the named event "QuillmarkPasteHelperReady" is set once the hook is in
+// place. Stop: set the named event "QuillmarkPasteHelperStop", or send WM_CLOSE
+// to its hidden window (class "QuillmarkPasteHelper"). Only one helper runs at a
+// time (a second one exits with 3).
+// --log appends one UTF-8 line per paste: the clipboard text as found, with CR
+// and LF shown as <CR> and <LF>; or a line starting "error:" when it failed.
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "console_input.h"
+#include "paste_keys.h"
+#include "win_raii.h"
+#include "win_util.h"
+
+namespace {
+
+using namespace quill::e2e;
+
+constexpr wchar_t kReadyEvent[] = L"QuillmarkPasteHelperReady";
+constexpr wchar_t kStopEvent[] = L"QuillmarkPasteHelperStop";
+constexpr wchar_t kMutex[] = L"QuillmarkPasteHelper";
+constexpr wchar_t kWindowClass[] = L"QuillmarkPasteHelper";
+constexpr UINT kPasteMessage = WM_APP + 1;
+
+PasteKeys g_keys;
+std::wstring g_log_path;
+HWND g_window = nullptr;
+
+LRESULT CALLBACK keyboard_hook(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HC_ACTION) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+        const bool down = wparam == WM_KEYDOWN || wparam == WM_SYSKEYDOWN;
+        const HWND foreground = GetForegroundWindow();
+        switch (g_keys.on_key(key->vkCode, key->scanCode, down, is_console_window(foreground))) {
+            case PasteKeys::Action::pass:
+                break;
+            case PasteKeys::Action::swallow_and_paste:
+                // Reading the clipboard and typing happen outside the hook.
+                PostMessageW(g_window, kPasteMessage, 0, reinterpret_cast<LPARAM>(foreground));
+                return 1;
+            case PasteKeys::Action::swallow:
+                return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void log_line(const std::wstring& line) {
+    if (!g_log_path.empty()) (void)append_file_bytes(g_log_path, to_utf8(line) + "\n");
+}
+
+// This process attached, for the scope, to the console whose window is
+// `console`, through one of the processes that use that console (conhost, which
+// owns the window, is not one of them).
+class ConsoleAttachment {
+  public:
+    explicit ConsoleAttachment(HWND console) {
+        FreeConsole();  // AttachConsole needs this process to have none
+        DWORD host_pid = 0;
+        GetWindowThreadProcessId(console, &host_pid);
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) return;
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !attached_;
+             more = Process32NextW(snapshot.get(), &entry)) {
+            const DWORD pid = entry.th32ProcessID;
+            if (pid == GetCurrentProcessId() || pid == host_pid || !AttachConsole(pid)) continue;
+            attached_ = GetConsoleWindow() == console;
+            if (!attached_) FreeConsole();
+        }
+    }
+    ConsoleAttachment(const ConsoleAttachment&) = delete;
+    ConsoleAttachment& operator=(const ConsoleAttachment&) = delete;
+    ~ConsoleAttachment() {
+        if (attached_) FreeConsole();
+    }
+    [[nodiscard]] bool attached() const { return attached_; }
+
+  private:
+    bool attached_ = false;
+};
+
+// Types the clipboard's text into the console's input, as its Edit > Paste does.
+void paste_into(HWND console) {
+    const std::wstring text = get_clipboard_text(g_window).value_or(L"");
+    const std::wstring shown = escape_controls(text);
+    if (!is_console_window(console)) {
+        log_line(L"error: the console lost the foreground before " + shown);
+        return;
+    }
+    const ConsoleAttachment attachment(console);
+    if (!attachment.attached()) {
+        log_line(L"error: cannot attach to the console for " + shown);
+        return;
+    }
+    const UniqueHandle input(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+    const std::vector<INPUT_RECORD> events = paste_key_events(text);
+    DWORD written = 0;
+    const bool ok = input && (events.empty() ||
+                              (WriteConsoleInputW(input.get(), events.data(),
+                                                  static_cast<DWORD>(events.size()), &written) &&
+                               written == events.size()));
+    log_line(ok ? shown : L"error: cannot write to the console input for " + shown);
+}
+
+LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case kPasteMessage:
+            paste_into(reinterpret_cast<HWND>(lparam));
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+}
+
+int stop_running_helper() {
+    UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, kStopEvent));
+    if (!stop) {
+        std::fwprintf(stderr, L"paste_helper: no helper is running\n");
+        return 1;
+    }
+    SetEvent(stop.get());
+    // The mutex disappears with the helper's last handle.
+    const bool gone = poll_until(
+        [] { return UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kMutex)).valid() == false; },
+        30000);
+    return gone ? 0 : 1;
+}
+
+struct Options {
+    std::wstring log;
+    DWORD until_pid = 0;
+    bool stop = false;
+    std::wstring program;  // command line of the program to run, if any
+    bool ok = true;
+};
+
+Options parse_options(int argc, wchar_t** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg == L"--log" && i + 1 < argc) {
+            o.log = argv[++i];
+        } else if (arg == L"--until-pid" && i + 1 < argc) {
+            o.until_pid = wcstoul(argv[++i], nullptr, 10);
+        } else if (arg == L"--stop") {
+            o.stop = true;
+        } else if (arg == L"--" && i + 1 < argc) {
+            for (++i; i < argc; ++i)
+                o.program += (o.program.empty() ? L"" : L" ") + quote_arg(argv[i]);
+        } else {
+            o.ok = false;
+        }
+    }
+    return o;
+}
+
+// Runs the message loop until one of the handles is signalled or the window closes.
+void run_until(const std::vector<HANDLE>& handles) {
+    for (;;) {
+        const DWORD r =
+            MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(),
+                                        INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (r < WAIT_OBJECT_0 + handles.size() || r == WAIT_FAILED) return;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const Options options = parse_options(argc, argv);
+    if (!options.ok) {
+        std::fwprintf(stderr,
+                      L"usage: paste_helper [--log FILE] [--until-pid PID | -- PROGRAM ARGS...]\n"
+                      L"       paste_helper --stop\n");
+        return 2;
+    }
+    if (options.stop) return stop_running_helper();
+    g_log_path = options.log;
+
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutex));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+        std::fwprintf(stderr, L"paste_helper: another helper is running\n");
+        return 3;
+    }
+    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, kReadyEvent));
+    UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, kStopEvent));
+    if (!ready || !stop) return 4;
+    ResetEvent(ready.get());
+    ResetEvent(stop.get());
+
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassW(&wc);
+    UniqueWindow window(CreateWindowExW(0, kWindowClass, L"Quillmark paste helper", WS_POPUP, 0, 0,
+                                        0, 0, nullptr, nullptr, wc.hInstance, nullptr));
+    g_window = window.get();
+    UniqueHook hook(SetWindowsHookExW(WH_KEYBOARD_LL, keyboard_hook, wc.hInstance, 0));
+    if (!g_window || !hook.get()) {
+        std::fwprintf(stderr, L"paste_helper: cannot set up (error %lu)\n", GetLastError());
+        return 4;
+    }
+
+    std::vector<HANDLE> wait_for{stop.get()};
+    UniqueHandle watched;
+    if (options.until_pid) {
+        watched.reset(OpenProcess(SYNCHRONIZE, FALSE, options.until_pid));
+        if (!watched) {
+            std::fwprintf(stderr, L"paste_helper: no process %lu\n", options.until_pid);
+            return 4;
+        }
+    }
+    SetEvent(ready.get());
+    if (!options.program.empty()) {
+        std::wstring cmd = options.program;
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi)) {
+            std::fwprintf(stderr, L"paste_helper: cannot start %ls (error %lu)\n", cmd.c_str(),
+                          GetLastError());
+            return 4;
+        }
+        UniqueHandle thread(pi.hThread);
+        watched.reset(pi.hProcess);
+    }
+    if (watched) wait_for.push_back(watched.get());
+
+    run_until(wait_for);
+    ResetEvent(ready.get());
+
+    DWORD code = 0;
+    if (!options.program.empty() && !GetExitCodeProcess(watched.get(), &code)) code = 4;
+    return static_cast<int>(code);
+}
