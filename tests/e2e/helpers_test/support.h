@@ -1,0 +1,89 @@
+// Test-side plumbing for the helper tests: folders, processes, console windows,
+// synthetic keys.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win_raii.h"
+
+namespace quill::e2e::test {
+
+// Generous limit for anything that normally takes well under a second.
+inline constexpr DWORD kPatience = 20000;
+
+// A new folder under the user's temp folder, removed with its contents.
+class TempDir {
+  public:
+    explicit TempDir(std::wstring_view name);
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    [[nodiscard]] const std::wstring& path() const { return path_; }
+    // path() + "\" + name, created as a folder.
+    [[nodiscard]] std::wstring subdir(std::wstring_view name) const;
+
+  private:
+    std::wstring path_;
+};
+
+class Process {
+  public:
+    Process() = default;
+    Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
+    [[nodiscard]] DWORD pid() const { return pid_; }
+    [[nodiscard]] HANDLE handle() const { return handle_.get(); }
+    [[nodiscard]] bool valid() const { return handle_.valid(); }
+    // The exit code, or nullopt if it still runs after timeout_ms.
+    [[nodiscard]] std::optional<DWORD> wait(DWORD timeout_ms = kPatience) const;
+    // Ends it if it still runs.
+    void kill() const;
+
+  private:
+    UniqueHandle handle_;
+    DWORD pid_ = 0;
+};
+
+enum class Console {
+    inherit,  // share the test's console (or none)
+    none,     // a console program without a console window
+    own       // a new console window, shown normally
+};
+
+// Starts command_line; ADD_FAILURE and an invalid Process when it cannot.
+[[nodiscard]] Process start(const std::wstring& command_line, Console console,
+                            const std::wstring& cwd = {});
+// Runs command_line and returns its exit code (nullopt: did not start or end).
+[[nodiscard]] std::optional<DWORD> run(const std::wstring& command_line, Console console,
+                                       DWORD timeout_ms = kPatience);
+
+// Path of a program built beside this test.
+[[nodiscard]] std::wstring helper_path(std::wstring_view exe_name);
+
+// Visible console windows now on screen.
+[[nodiscard]] std::set<HWND> console_windows();
+// Waits for a console window that is not in `before`.
+[[nodiscard]] HWND wait_for_new_console(const std::set<HWND>& before, DWORD timeout_ms = kPatience);
+// Brings hwnd to the foreground and waits until it is there.
+[[nodiscard]] bool bring_to_foreground(HWND hwnd, DWORD timeout_ms = kPatience);
+
+// A hidden window of the test thread to own the clipboard: with no owner,
+// SetClipboardData after EmptyClipboard fails on Windows.
+[[nodiscard]] HWND clipboard_owner();
+[[nodiscard]] bool put_on_clipboard(const std::wstring& text);
+
+// Synthetic keys through SendInput, as Quillmark sends them.
+void send_alt_space_e_p();
+void send_enter();
+
+// Text in code page 932 (Shift-JIS).
+[[nodiscard]] std::string cp932(std::wstring_view text);
+[[nodiscard]] std::vector<std::wstring> read_utf8_lines(const std::wstring& path);
+[[nodiscard]] bool file_exists(const std::wstring& path);
+
+}  // namespace quill::e2e::test
