@@ -20,6 +20,23 @@ enum class Stacking {
     Bottom,   // at the bottom of the stacking order, and no longer topmost
 };
 
+// The bytes of a whole file, held in whatever way the platform read them.
+class FileBytes {
+public:
+    FileBytes(std::string_view bytes, std::shared_ptr<const void> owner)
+        : bytes_(bytes), owner_(std::move(owner)) {}
+    explicit FileBytes(std::string bytes) {
+        auto owned = std::make_shared<const std::string>(std::move(bytes));
+        bytes_ = *owned;
+        owner_ = std::move(owned);
+    }
+    [[nodiscard]] std::string_view view() const noexcept { return bytes_; }
+
+private:
+    std::string_view bytes_;
+    std::shared_ptr<const void> owner_;
+};
+
 // A page file being written: bytes are buffered and reach the disk at the
 // latest on close().
 class OutputFile {
@@ -80,7 +97,7 @@ public:
     virtual void setForegroundWindow(WindowHandle window) = 0;
 
     // Files.
-    [[nodiscard]] virtual std::optional<std::string> readWholeFile(std::u16string_view path) = 0;
+    [[nodiscard]] virtual std::optional<FileBytes> readWholeFile(std::u16string_view path) = 0;
     // Creates or truncates a file; nullptr when it cannot be created.
     [[nodiscard]] virtual std::unique_ptr<OutputFile> createFile(std::u16string_view path) = 0;
 

@@ -1,6 +1,10 @@
 #pragma once
 // Small string helpers shared by the procedures.
 
+#include <cstddef>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 #include <string_view>
 
@@ -13,6 +17,26 @@ namespace quill {
 
 // Compares two texts, ignoring the letter case of the ASCII letters.
 [[nodiscard]] bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+// Index of the first of the characters Cs at or after from, or the text's
+// size. The page writer's scans run over every character of a text, so this
+// looks at eight characters at a time where the processor allows.
+template <char16_t... Cs>
+[[nodiscard]] std::size_t findFirstOf(std::u16string_view text, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i hits = (_mm_cmpeq_epi16(eight, _mm_set1_epi16(static_cast<short>(Cs))) | ...);
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (((text[i] == Cs) || ...)) return i;
+    }
+    return text.size();
+}
 
 // Decimal digits of a non-negative number.
 [[nodiscard]] std::u16string decimal(long long value);

@@ -5,6 +5,7 @@
 // page cannot hold become "?", as Windows does by default.
 
 #include <array>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,16 +25,14 @@ public:
 
 private:
     static constexpr char16_t kUndecodable = u'\uFFFD';
-    static constexpr std::uint16_t kUnmappable = 0xFFFF;
 
-    template <class Sink>
-    void decode(std::string_view bytes, Sink&& sink) const;
-
+    std::array<char16_t, 256> single_{};  // a byte alone; kUndecodable when it is none
+    std::array<bool, 256> lead_{};        // the byte starts a two-byte character
+    std::vector<char16_t> pairs_;         // (lead << 8 | trail) -> character; 0 for none
+    // Indexed by a character: its bytes in output order in the low 16 bits,
+    // and their number in bits 16 and up; 0 bytes for a surrogate.
+    std::vector<std::uint32_t> encode_;
     std::uint32_t codePage_;
-    std::array<char16_t, 256> single_{};  // kUndecodable where the byte is no character
-    std::array<bool, 256> lead_{};        // the byte starts a double-byte character
-    std::vector<char16_t> pairs_;         // (lead << 8 | trail) -> character, 0 when none
-    std::vector<std::uint16_t> encode_;   // character -> byte or (lead << 8 | trail)
 };
 
 }  // namespace quill

@@ -1,5 +1,10 @@
 #include "native_files.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace quill {
@@ -12,20 +17,38 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 class NativeOutputFile final : public OutputFile {
 public:
-    explicit NativeOutputFile(FilePtr file) : file_(std::move(file)) {
-        std::setvbuf(file_.get(), nullptr, _IOFBF, kBufferSize);
-    }
+    explicit NativeOutputFile(FilePtr file) : file_(std::move(file)) { buffer_.reserve(kBufferSize); }
+    ~NativeOutputFile() override { (void)close(); }
+    NativeOutputFile(const NativeOutputFile&) = delete;
+    NativeOutputFile& operator=(const NativeOutputFile&) = delete;
+
     bool write(std::string_view bytes) override {
-        return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+        if (!file_) return false;
+        if (buffer_.size() + bytes.size() > kBufferSize && !flush()) return false;
+        if (bytes.size() >= kBufferSize) return put(bytes);
+        buffer_ += bytes;
+        return true;
     }
     bool close() override {
         if (!file_) return false;
-        return std::fclose(file_.release()) == 0;
+        const bool flushed = flush();
+        return std::fclose(file_.release()) == 0 && flushed;
     }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
+
+    bool put(std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+    }
+    bool flush() {
+        const bool ok = put(buffer_);
+        buffer_.clear();
+        return ok;
+    }
+
     FilePtr file_;
+    std::string buffer_;
 };
 }  // namespace
 
@@ -57,15 +80,23 @@ std::string toUtf8(std::u16string_view path) {
     return out;
 }
 
-std::optional<std::string> readWholeNativeFile(std::u16string_view path) {
-    const FilePtr file(std::fopen(toUtf8(path).c_str(), "rb"));
-    if (!file) return std::nullopt;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-    const long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return std::nullopt;
-    return bytes;
+std::optional<FileBytes> readWholeNativeFile(std::u16string_view path) {
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (!known || size == 0) {
+        ::close(fd);
+        if (!known) return std::nullopt;
+        return FileBytes(std::string());
+    }
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (mapped == MAP_FAILED) return std::nullopt;
+    ::madvise(mapped, size, MADV_SEQUENTIAL);
+    std::shared_ptr<const void> owner(mapped, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
+    return FileBytes(std::string_view(static_cast<const char*>(mapped), size), std::move(owner));
 }
 
 std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path) {

@@ -13,7 +13,8 @@ namespace quill {
 
 // UTF-8 form of a UTF-16 text (unpaired surrogates pass through as such).
 [[nodiscard]] std::string toUtf8(std::u16string_view text);
-[[nodiscard]] std::optional<std::string> readWholeNativeFile(std::u16string_view path);
+// The file mapped into memory, read-only.
+[[nodiscard]] std::optional<FileBytes> readWholeNativeFile(std::u16string_view path);
 [[nodiscard]] std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path);
 
 }  // namespace quill

@@ -179,11 +179,11 @@ void FakePlatform::setForegroundWindow(WindowHandle window) {
     if (window != kConsole || consoleTakesForeground) foreground = window;
 }
 
-std::optional<std::string> FakePlatform::readWholeFile(std::u16string_view path) {
+std::optional<FileBytes> FakePlatform::readWholeFile(std::u16string_view path) {
     log.push_back("read " + utf8(path));
     const auto found = files.find(std::u16string(path));
     if (found == files.end()) return std::nullopt;
-    return found->second;
+    return FileBytes(found->second);
 }
 
 std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {

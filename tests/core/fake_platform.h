@@ -79,7 +79,7 @@ public:
     std::uint32_t foregroundLockTimeout() override;
     void setForegroundLockTimeout(std::uint32_t milliseconds) override;
     void setForegroundWindow(WindowHandle window) override;
-    std::optional<std::string> readWholeFile(std::u16string_view path) override;
+    std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
     std::u16string ansiToWide(std::string_view bytes) override { return codePage_.toWide(bytes); }

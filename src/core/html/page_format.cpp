@@ -38,20 +38,8 @@ std::u16string_view charsetLabel(std::uint32_t codePage) {
 }
 
 void appendEscaped(std::u16string& out, std::u16string_view text) {
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::u16string_view reference;
-        switch (text[i]) {
-            case u'&': reference = u"&amp;"; break;
-            case u'<': reference = u"&lt;"; break;
-            case u'>': reference = u"&gt;"; break;
-            default: continue;
-        }
-        out.append(text.substr(from, i - from));
-        out.append(reference);
-        from = i + 1;
-    }
-    out.append(text.substr(from));
+    const auto append = [&out](std::u16string_view piece) { out.append(piece); };
+    escapeHtml(text, append, append);
 }
 
 std::u16string_view trimTrailingSpaces(std::u16string_view line) {
@@ -95,11 +83,8 @@ std::u16string_view footerRecord() { return kFooter; }
 
 std::u16string_view closingRecord() { return u"</body>\r\n</html>"; }
 
-void composeBodyRecord(std::u16string& out, std::size_t i, std::size_t n, std::u16string_view text) {
-    out.clear();
-    if (i == 0) out += u"<P>";
-    appendEscaped(out, trimTrailingSpaces(text));
-    out += (i == n) ? u"</P><br>" : u"<br>";
-}
+std::u16string_view bodyRecordStart(std::size_t line) { return line == 0 ? u"<P>" : u""; }
+
+std::u16string_view bodyRecordEnd(bool pastLast) { return pastLast ? u"</P><br>" : u"<br>"; }
 
 }  // namespace quill

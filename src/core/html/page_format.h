@@ -6,11 +6,29 @@
 #include <string>
 #include <string_view>
 
+#include "text_util.h"
+
 namespace quill {
 
 // The charset label declared for a page written in the given code page:
 // "x-sjis" for 932, otherwise the web's label for that code page.
 [[nodiscard]] std::u16string_view charsetLabel(std::uint32_t codePage);
+
+// Walks text as HTML shows it: the runs of plain text go to onText, and each
+// "&", "<" and ">" goes to onReference as its character reference.
+template <class OnText, class OnReference>
+void escapeHtml(std::u16string_view text, OnText&& onText, OnReference&& onReference) {
+    std::size_t from = 0;
+    for (std::size_t i = findFirstOf<u'&', u'<', u'>'>(text, 0); i < text.size();
+         i = findFirstOf<u'&', u'<', u'>'>(text, i + 1)) {
+        if (i > from) onText(text.substr(from, i - from));
+        onReference(text[i] == u'&' ? std::u16string_view(u"&amp;")
+                    : text[i] == u'<' ? std::u16string_view(u"&lt;")
+                                      : std::u16string_view(u"&gt;"));
+        from = i + 1;
+    }
+    if (from < text.size()) onText(text.substr(from));
+}
 
 // Appends text with "&", "<" and ">" replaced by their character references.
 void appendEscaped(std::u16string& out, std::u16string_view text);
@@ -31,8 +49,10 @@ void appendEscaped(std::u16string& out, std::u16string_view text);
 [[nodiscard]] std::u16string_view footerRecord();
 [[nodiscard]] std::u16string_view closingRecord();
 
-// Composes the body record of line i of n + 1 (lines 0 ... n, line n being
-// the empty one past the last) into out, replacing its content.
-void composeBodyRecord(std::u16string& out, std::size_t i, std::size_t n, std::u16string_view text);
+// A body record is the line's escaped text, trailing spaces removed, between
+// these two: the first line's record opens the paragraph, and the record of
+// the empty line past the last closes it.
+[[nodiscard]] std::u16string_view bodyRecordStart(std::size_t line);
+[[nodiscard]] std::u16string_view bodyRecordEnd(bool pastLast);
 
 }  // namespace quill

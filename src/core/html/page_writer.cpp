@@ -7,22 +7,42 @@
 namespace quill {
 
 namespace {
-// Encodes each record in the ANSI code page and writes it followed by CR LF.
-// Stops writing at the first failure.
+// Writes records in the ANSI code page, each followed by CR LF, and stops
+// writing at the first failure.
 class RecordWriter {
 public:
     RecordWriter(Platform& platform, OutputFile& file) : platform_(platform), file_(file) {}
 
     void write(std::u16string_view record) {
-        if (!ok_) return;
         bytes_.clear();
         platform_.wideToAnsi(record, bytes_);
-        bytes_ += "\r\n";
-        ok_ = file_.write(bytes_);
+        finish();
     }
+
+    // The body record of a line, encoded piece by piece as it is escaped.
+    // The markup around the text is ASCII, which is the same bytes in every
+    // ANSI code page.
+    void writeBody(std::size_t line, bool pastLast, std::u16string_view text) {
+        bytes_.clear();
+        appendAscii(bodyRecordStart(line));
+        escapeHtml(
+            trimTrailingSpaces(text), [this](std::u16string_view piece) { platform_.wideToAnsi(piece, bytes_); },
+            [this](std::u16string_view reference) { appendAscii(reference); });
+        appendAscii(bodyRecordEnd(pastLast));
+        finish();
+    }
+
     [[nodiscard]] bool ok() const noexcept { return ok_; }
 
 private:
+    void appendAscii(std::u16string_view markup) {
+        for (char16_t c : markup) bytes_ += static_cast<char>(c);
+    }
+    void finish() {
+        bytes_.append("\r\n", 2);
+        ok_ = ok_ && file_.write(bytes_);
+    }
+
     Platform& platform_;
     OutputFile& file_;
     std::string bytes_;
@@ -34,10 +54,9 @@ private:
 // created is no page, and leaves the intake state as it was.
 bool Form1::htm_save() {
     platform_.setCaption(texts::kWritingHtml);
-    const std::size_t n = richTextBox1_.lineCount();
     const std::u16string& textOutput = list3_.item(state_.currentIndex);
     const std::u16string page = pagePath(textOutput);
-    if (n == 0 || page.empty()) return false;
+    if (page.empty()) return false;
 
     const std::unique_ptr<OutputFile> file = platform_.createFile(page);
     if (!file) return false;
@@ -46,15 +65,18 @@ bool Form1::htm_save() {
     out.write(headRecord(charsetLabel(platform_.ansiCodePage())));
     out.write(titleRecord(pageTitle(textOutput)));
     out.write(bodyOpenRecord());
-    std::u16string record;
-    for (std::size_t i = 0; i <= n && out.ok(); ++i) {
+    // One record per line of the text (the buffer always has at least one),
+    // then the closing one for the empty line past the last.
+    bool pastLast = false;
+    for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
         // Writing a page spends the source queue.
         state_.htmlGiven = false;
         list1_.clear();
         list2_.clear();
         state_.queueGrew = false;
-        composeBodyRecord(record, i, n, richTextBox1_.line(i));
-        out.write(record);
+        const bool lastLine = i > 0 && richTextBox1_.isLastLine(i - 1);
+        out.writeBody(i, lastLine, richTextBox1_.line(i));
+        pastLast = lastLine;
     }
     out.write(footerRecord());
     out.write(closingRecord());

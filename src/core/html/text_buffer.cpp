@@ -1,6 +1,6 @@
 #include "html/text_buffer.h"
 
-#include <algorithm>
+#include "text_util.h"
 
 namespace quill {
 
@@ -8,45 +8,59 @@ namespace {
 constexpr char16_t kCR = u'\r';
 constexpr char16_t kLF = u'\n';
 
-// Offset of the first CR or LF at or after from, or size when there is none.
-std::size_t findBreak(const std::u16string& text, std::size_t from) {
-    const auto end = text.end();
-    const auto at = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(from), end,
-                                 [](char16_t c) { return c == kCR || c == kLF; });
-    return static_cast<std::size_t>(at - text.begin());
+// Offset of the first CR or LF at or after from, or the text's size.
+std::size_t findBreak(std::u16string_view text, std::size_t from) {
+    return findFirstOf<kCR, kLF>(text, from);
 }
 }  // namespace
 
 void TextBuffer::setText(std::u16string text) {
     text_ = std::move(text);
+    lineCount_.reset();
     cursorLine_ = 0;
     cursorOffset_ = 0;
-    lineCount_ = 1;
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        const char16_t c = text_[i];
-        if (c == kLF || (c == kCR && (i + 1 == text_.size() || text_[i + 1] != kLF))) ++lineCount_;
+    cursorEnd_ = findBreak(text_, 0);
+}
+
+std::size_t TextBuffer::lineCount() const {
+    if (!lineCount_) {
+        std::size_t count = 1;
+        const std::size_t size = text_.size();
+        for (std::size_t i = 0; i < size; ++i) {
+            const char16_t c = text_[i];
+            if (c > kCR) continue;
+            // CR LF is one break; so is a lone CR and a lone LF.
+            if (c == kLF || (c == kCR && (i + 1 == size || text_[i + 1] != kLF))) ++count;
+        }
+        lineCount_ = count;
     }
+    return *lineCount_;
 }
 
-std::size_t TextBuffer::nextLineStart(std::size_t offset) const {
-    std::size_t at = findBreak(text_, offset);
-    if (at == text_.size()) return at;
-    if (text_[at] == kCR && at + 1 < text_.size() && text_[at + 1] == kLF) ++at;
-    return at + 1;
-}
-
-std::u16string_view TextBuffer::line(std::size_t index) const {
-    if (index >= lineCount_) return {};
+bool TextBuffer::seek(std::size_t index) const {
     if (index < cursorLine_) {
         cursorLine_ = 0;
         cursorOffset_ = 0;
+        cursorEnd_ = findBreak(text_, 0);
     }
     while (cursorLine_ < index) {
-        cursorOffset_ = nextLineStart(cursorOffset_);
+        if (cursorEnd_ == text_.size()) return false;
+        std::size_t next = cursorEnd_ + 1;
+        if (text_[cursorEnd_] == kCR && next < text_.size() && text_[next] == kLF) ++next;
+        cursorOffset_ = next;
+        cursorEnd_ = findBreak(text_, next);
         ++cursorLine_;
     }
-    const std::size_t end = findBreak(text_, cursorOffset_);
-    return std::u16string_view(text_).substr(cursorOffset_, end - cursorOffset_);
+    return true;
+}
+
+std::u16string_view TextBuffer::line(std::size_t index) const {
+    if (!seek(index)) return {};
+    return std::u16string_view(text_).substr(cursorOffset_, cursorEnd_ - cursorOffset_);
+}
+
+bool TextBuffer::isLastLine(std::size_t index) const {
+    return !seek(index) || cursorEnd_ == text_.size();
 }
 
 }  // namespace quill

@@ -5,6 +5,7 @@
 // breaks, and never cut.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,22 +17,26 @@ public:
     void setText(std::u16string text);
 
     [[nodiscard]] const std::u16string& text() const noexcept { return text_; }
-    [[nodiscard]] std::size_t lineCount() const noexcept { return lineCount_; }
+    // Counted on first use.
+    [[nodiscard]] std::size_t lineCount() const;
 
     // Line i without its break; empty for an index past the last line.
     // Reading the lines in order costs one pass over the text in all.
     [[nodiscard]] std::u16string_view line(std::size_t index) const;
+    // Line i runs to the end of the text (or lies past it).
+    [[nodiscard]] bool isLastLine(std::size_t index) const;
 
 private:
-    // Start of the line after the one starting at offset.
-    [[nodiscard]] std::size_t nextLineStart(std::size_t offset) const;
+    // Moves the cursor to line index; false when the text has fewer lines.
+    bool seek(std::size_t index) const;
 
     std::u16string text_;
-    std::size_t lineCount_ = 1;
-    // Where the most recently read line starts, so that reading in order
-    // does not scan from the top each time.
+    mutable std::optional<std::size_t> lineCount_;
+    // Where the line under the cursor starts and ends (before its break), so
+    // that reading in order does not scan from the top each time.
     mutable std::size_t cursorLine_ = 0;
     mutable std::size_t cursorOffset_ = 0;
+    mutable std::size_t cursorEnd_ = 0;
 };
 
 }  // namespace quill

@@ -12,9 +12,9 @@ namespace quill {
 bool Form1::txthtml() {
     try {
         const std::u16string& path = list3_.item(state_.currentIndex);
-        std::optional<std::string> bytes = platform_.readWholeFile(path);
+        std::optional<FileBytes> bytes = platform_.readWholeFile(path);
         if (!bytes) return false;
-        std::u16string text = platform_.ansiToWide(*bytes);
+        std::u16string text = platform_.ansiToWide(bytes->view());
         bytes.reset();  // the bytes are not needed once decoded
         richTextBox1_.setText(std::move(text));
         return true;

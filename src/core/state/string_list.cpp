@@ -28,6 +28,7 @@ bool StringList::insertTop(std::u16string entry) {
 }
 
 void StringList::clear() noexcept {
+    if (entries_.empty()) return;
     first_.clear();
     entries_.clear();
     top_ = 0;
