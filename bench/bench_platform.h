@@ -1,0 +1,54 @@
+#pragma once
+// A platform for measuring the core alone: real files and the native code
+// page, and a window, console, clipboard and keyboard that do nothing.
+
+#include "iconv_code_page.h"
+#include "native_files.h"
+#include "platform.h"
+
+namespace quill::bench {
+
+class BenchPlatform final : public Platform {
+public:
+    explicit BenchPlatform(std::uint32_t codePage = 932) : codePage_(codePage) {}
+
+    void setCaption(std::u16string_view) override {}
+    void setText1(std::u16string_view) override {}
+    void setCommand2Caption(std::u16string_view) override {}
+    void setCommand2Enabled(bool) override {}
+    void setStacking(Stacking) override {}
+    void setOuterSizeTwips(int, int) override {}
+    bool anotherInstanceRunning() override { return false; }
+    std::u16string executableDirectory() override { return u"/opt/quillmark"; }
+    void closeAllWindows() override {}
+    void doEvents() override {}
+    void sleep(std::uint32_t) override {}
+    bool startConsole() override { return true; }
+    WindowHandle consoleWindow() override { return kConsole; }
+    bool waitForConsoleExit(std::chrono::milliseconds) override { return true; }
+    bool clearClipboard() override { return true; }
+    bool putClipboardText(std::u16string_view) override { return true; }
+    bool sendKeys(std::u16string_view) override { return true; }
+    WindowHandle foregroundWindow() override { return kConsole; }
+    ThreadId windowThread(WindowHandle) override { return 1; }
+    ThreadId uiThread() override { return 1; }
+    void attachThreadInput(ThreadId, ThreadId, bool) override {}
+    std::uint32_t foregroundLockTimeout() override { return 0; }
+    void setForegroundLockTimeout(std::uint32_t) override {}
+    void setForegroundWindow(WindowHandle) override {}
+    std::optional<FileBytes> readWholeFile(std::u16string_view path) override {
+        return readWholeNativeFile(path);
+    }
+    std::unique_ptr<OutputFile> createFile(std::u16string_view path) override {
+        return createNativeFile(path);
+    }
+    std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
+    std::u16string ansiToWide(std::string_view bytes) override { return codePage_.toWide(bytes); }
+    void wideToAnsi(std::u16string_view text, std::string& out) override { codePage_.toAnsi(text, out); }
+
+private:
+    static constexpr WindowHandle kConsole = 1;
+    IconvCodePage codePage_;
+};
+
+}  // namespace quill::bench
