@@ -1,0 +1,82 @@
+#include "console.h"
+
+#include <vector>
+
+namespace quill::win32 {
+
+namespace {
+std::wstring systemDirectory() {
+    wchar_t buffer[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
+// Windows that run under Wine have no terminal application to hand consoles
+// to, and their console host takes no command line.
+bool runningOnWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
+// A visible top-level window of the process, if it has one.
+HWND windowOfProcess(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !::IsWindowVisible(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+}  // namespace
+
+std::wstring consoleCommandLine() {
+    const std::wstring system = systemDirectory();
+    const std::wstring host = system + L"\\conhost.exe";
+    if (!runningOnWine() && !system.empty() && ::GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return L"\"" + host + L"\" cmd.exe";
+    }
+    return L"cmd.exe";
+}
+
+bool Console::start() {
+    process_.reset();
+    processId_ = 0;
+    std::wstring commandLine = consoleCommandLine();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                          nullptr, &startup, &started)) {
+        return false;
+    }
+    ::CloseHandle(started.hThread);
+    process_.reset(started.hProcess);
+    processId_ = started.dwProcessId;
+    return true;
+}
+
+HWND Console::window() const {
+    if (!process_) return nullptr;
+    // The console belongs to the started process: borrow it for a moment to
+    // ask for its window. A process started through the console host owns
+    // the window itself.
+    HWND window = nullptr;
+    if (::AttachConsole(processId_)) {
+        window = ::GetConsoleWindow();
+        ::FreeConsole();
+    }
+    return window ? window : windowOfProcess(processId_);
+}
+
+}  // namespace quill::win32

@@ -1,0 +1,33 @@
+#pragma once
+// The command console of a conversion run: "cmd.exe" in a new console with a
+// normal, activated window. The run needs its window (keystrokes go only
+// there) and its end (the converter has finished when it has run "exit").
+
+#include <windows.h>
+
+#include <string>
+
+#include "scoped.h"
+
+namespace quill::win32 {
+
+class Console {
+public:
+    // Starts a new console, forgetting any earlier one.
+    [[nodiscard]] bool start();
+    // The console's window, or nullptr while it has none yet.
+    [[nodiscard]] HWND window() const;
+    [[nodiscard]] HANDLE process() const noexcept { return process_.get(); }
+    [[nodiscard]] DWORD processId() const noexcept { return processId_; }
+
+private:
+    UniqueHandle process_;
+    DWORD processId_ = 0;
+};
+
+// The command line that starts the console. Where Windows may hand new
+// consoles to a terminal application as tabs, the console host is named
+// explicitly, so that a classic console window with its window menu opens.
+[[nodiscard]] std::wstring consoleCommandLine();
+
+}  // namespace quill::win32

@@ -1,0 +1,116 @@
+#include "files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "scoped.h"
+
+namespace quill::win32 {
+
+namespace {
+class Win32OutputFile final : public OutputFile {
+public:
+    explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) { buffer_.reserve(kBufferSize); }
+    ~Win32OutputFile() override { (void)close(); }
+    Win32OutputFile(const Win32OutputFile&) = delete;
+    Win32OutputFile& operator=(const Win32OutputFile&) = delete;
+
+    bool write(std::string_view bytes) override {
+        if (!file_) return false;
+        if (buffer_.size() + bytes.size() > kBufferSize && !flush()) return false;
+        if (bytes.size() >= kBufferSize) return put(bytes);
+        buffer_ += bytes;
+        return true;
+    }
+
+    bool close() override {
+        if (!file_) return false;
+        const bool flushed = flush();
+        file_.reset();
+        return flushed;
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 1 << 16;
+
+    bool put(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            DWORD written = 0;
+            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+    bool flush() {
+        const bool ok = put(buffer_);
+        buffer_.clear();
+        return ok;
+    }
+
+    UniqueFile file_;
+    std::string buffer_;
+};
+}  // namespace
+
+std::optional<FileBytes> readWholeFile(std::u16string_view path) {
+    const std::u16string name(path);
+    UniqueFile file(::CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0) return std::nullopt;
+        done += read;
+    }
+    return FileBytes(std::move(bytes));
+}
+
+std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
+    const std::u16string name(path);
+    UniqueFile file(::CreateFileW(wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32OutputFile>(std::move(file));
+}
+
+std::u16string ansiToWide(std::string_view bytes) {
+    std::u16string text;
+    // Converted in pieces that end on a line break: no character of a
+    // double-byte code page has a line feed as its trail byte.
+    while (!bytes.empty()) {
+        std::size_t piece = std::min<std::size_t>(bytes.size(), INT_MAX / 2);
+        if (piece < bytes.size()) {
+            const std::size_t lineEnd = bytes.rfind('\n', piece - 1);
+            if (lineEnd != std::string_view::npos) piece = lineEnd + 1;
+        }
+        const int size = static_cast<int>(piece);
+        const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        const std::size_t start = text.size();
+        text.resize(start + static_cast<std::size_t>(units));
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data() + start), units);
+        bytes.remove_prefix(piece);
+    }
+    return text;
+}
+
+void wideToAnsi(std::u16string_view text, std::string& out) {
+    while (!text.empty()) {
+        const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX / 4));
+        const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+        const int bytes = ::WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
+        const std::size_t start = out.size();
+        out.resize(start + static_cast<std::size_t>(bytes));
+        ::WideCharToMultiByte(CP_ACP, 0, units, size, out.data() + start, bytes, nullptr, nullptr);
+        text.remove_prefix(static_cast<std::size_t>(size));
+    }
+}
+
+}  // namespace quill::win32

@@ -1,0 +1,25 @@
+#pragma once
+// Whole-file reading and buffered writing, and conversion through the
+// system's ANSI code page.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+namespace quill::win32 {
+
+[[nodiscard]] std::optional<FileBytes> readWholeFile(std::u16string_view path);
+// Creates or truncates the file; nullptr when it cannot be created.
+[[nodiscard]] std::unique_ptr<OutputFile> createFile(std::u16string_view path);
+
+[[nodiscard]] std::u16string ansiToWide(std::string_view bytes);
+void wideToAnsi(std::u16string_view text, std::string& out);
+
+[[nodiscard]] inline const wchar_t* wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+}  // namespace quill::win32

@@ -1,0 +1,186 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <string>
+
+namespace quill::win32 {
+
+namespace {
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+int windowDpi(HWND window) {
+    const UINT dpi = ::GetDpiForWindow(window);
+    return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+std::wstring wideCopy(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose)
+    : instance_(instance),
+      quitOnClose_(quitOnClose),
+      formTarget_([this](DropData data) { onDrop(DropOn::Form, std::move(data)); }),
+      command2Target_([this](DropData data) { onDrop(DropOn::Command2, std::move(data)); }),
+      text1Target_([this](DropData data) { onDrop(DropOn::Text1, std::move(data)); }),
+      platform_(*this),
+      form_(platform_) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd()) ::DestroyWindow(hwnd());
+}
+
+bool MainWindow::create(int showCommand) {
+    const HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    if (!registerClass(instance_, kClassName, icon)) return false;
+    if (!createWindow(instance_, kClassName, wideCopy(texts::kIdleCaption).c_str(), kWindowStyle,
+                      WS_EX_CONTROLPARENT)) {
+        return false;
+    }
+    dpi_ = windowDpi(hwnd());
+    if (!createControls()) return false;
+    (void)formTarget_.registerFor(hwnd());
+    (void)command2Target_.registerFor(control(layout::kCommand2));
+    (void)text1Target_.registerFor(control(layout::kText1));
+
+    form_.Form_Load();
+    if (!hwnd()) return false;  // another instance runs: closed before it was shown
+    ::ShowWindow(hwnd(), showCommand);
+    ::UpdateWindow(hwnd());
+    return true;
+}
+
+bool MainWindow::createControls() {
+    // The rich-text box comes from the rich edit library; an edit box stands
+    // in where that is missing. It is working storage only.
+    richEdit_.reset(::LoadLibraryW(L"Msftedit.dll"));
+    const wchar_t* richTextClass = richEdit_ ? MSFTEDIT_CLASS : WC_EDITW;
+
+    for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+        const layout::Control& spec = layout::kControls[i];
+        const wchar_t* className = WC_EDITW;
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+        DWORD exStyle = 0;
+        switch (spec.kind) {
+            case layout::ControlKind::TextBox:
+                style |= ES_AUTOHSCROLL;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case layout::ControlKind::Button:
+                className = WC_BUTTONW;
+                style |= BS_PUSHBUTTON;
+                if (spec.id == layout::kCommand2) style |= WS_DISABLED;
+                break;
+            case layout::ControlKind::ListBox:
+                className = WC_LISTBOXW;
+                style |= WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case layout::ControlKind::RichText:
+                className = richTextClass;
+                style |= ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+        }
+        controls_[i] = ::CreateWindowExW(exStyle, className, wideCopy(spec.text).c_str(), style, 0, 0, 0, 0, hwnd(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        if (!controls_[i]) return false;
+    }
+    placeControls();
+    applyFont();
+    return true;
+}
+
+void MainWindow::placeControls() {
+    for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+        const layout::Control& spec = layout::kControls[i];
+        ::SetWindowPos(controls_[i], nullptr, twipsToPixels(spec.left), twipsToPixels(spec.top),
+                       twipsToPixels(spec.width), twipsToPixels(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::applyFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                      static_cast<UINT>(dpi_))) {
+        return;
+    }
+    font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    for (HWND child : controls_) {
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+}
+
+HWND MainWindow::control(layout::ControlId id) const {
+    for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
+        if (layout::kControls[i].id == id) return controls_[i];
+    }
+    return nullptr;
+}
+
+DropTarget& MainWindow::dropTarget(DropOn target) {
+    switch (target) {
+        case DropOn::Command2: return command2Target_;
+        case DropOn::Text1: return text1Target_;
+        case DropOn::Form: break;
+    }
+    return formTarget_;
+}
+
+void MainWindow::onDrop(DropOn target, DropData data) {
+    drops_.emplace_back(target, std::move(data));
+    if (hwnd()) ::PostMessageW(hwnd(), kDeliverDrops, 0, 0);
+}
+
+void MainWindow::deliverDrops() {
+    while (!drops_.empty() && hwnd()) {
+        auto [target, data] = std::move(drops_.front());
+        drops_.pop_front();
+        switch (target) {
+            case DropOn::Form: form_.Form_OLEDragDrop(std::move(data)); break;
+            case DropOn::Command2: form_.Command2_OLEDragDrop(std::move(data)); break;
+            case DropOn::Text1: form_.Text1_OLEDragDrop(std::move(data)); break;
+        }
+    }
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                if (LOWORD(wParam) == layout::kCommand2) form_.Command2_Click();
+                if (LOWORD(wParam) == layout::kCommand3) form_.Command3_Click();
+                return 0;
+            }
+            break;
+        case kDeliverDrops:
+            deliverDrops();
+            return 0;
+        case WM_CLOSE:
+            form_.Form_QueryUnload();
+            return 0;
+        case WM_DESTROY:
+            formTarget_.revoke();
+            command2Target_.revoke();
+            text1Target_.revoke();
+            form_.Form_Unload();
+            if (quitOnClose_) ::PostQuitMessage(0);
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            placeControls();
+            applyFont();
+            return 0;
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd(), message, wParam, lParam);
+}
+
+}  // namespace quill::win32

@@ -1,0 +1,66 @@
+#pragma once
+// The program's platform: the window's texts and stacking order, the message
+// loop, the console, the clipboard and keyboard, the foreground window, files
+// and the ANSI code page, all through Win32.
+
+#include <windows.h>
+
+#include "console.h"
+#include "platform.h"
+#include "scoped.h"
+
+namespace quill::win32 {
+
+class MainWindow;
+
+class Win32Platform final : public Platform {
+public:
+    // The name of the mutex that marks a running instance.
+    static constexpr const wchar_t* kInstanceMutex = L"Local\\Quillmark.Form1";
+
+    explicit Win32Platform(MainWindow& window) : window_(window), uiThread_(::GetCurrentThreadId()) {}
+
+    void setCaption(std::u16string_view text) override;
+    void setText1(std::u16string_view text) override;
+    void setCommand2Caption(std::u16string_view text) override;
+    void setCommand2Enabled(bool enabled) override;
+    void setStacking(Stacking order) override;
+    void setOuterSizeTwips(int width, int height) override;
+    bool anotherInstanceRunning() override;
+    std::u16string executableDirectory() override;
+    void closeAllWindows() override;
+    void doEvents() override;
+    void sleep(std::uint32_t milliseconds) override;
+    bool startConsole() override;
+    WindowHandle consoleWindow() override;
+    bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    bool clearClipboard() override;
+    bool putClipboardText(std::u16string_view text) override;
+    bool sendKeys(std::u16string_view keys) override;
+    WindowHandle foregroundWindow() override;
+    ThreadId windowThread(WindowHandle window) override;
+    ThreadId uiThread() override { return uiThread_; }
+    void attachThreadInput(ThreadId from, ThreadId to, bool attach) override;
+    std::uint32_t foregroundLockTimeout() override;
+    void setForegroundLockTimeout(std::uint32_t milliseconds) override;
+    void setForegroundWindow(WindowHandle window) override;
+    std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
+    std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
+    std::uint32_t ansiCodePage() override { return ::GetACP(); }
+    std::u16string ansiToWide(std::string_view bytes) override;
+    void wideToAnsi(std::u16string_view text, std::string& out) override;
+
+    [[nodiscard]] const Console& console() const noexcept { return console_; }
+
+private:
+    MainWindow& window_;
+    DWORD uiThread_;
+    Console console_;
+    UniqueHandle instanceMutex_;
+};
+
+// The folder of a program file: without a trailing backslash, except at the
+// root of a drive.
+[[nodiscard]] std::u16string folderOf(std::u16string_view programPath);
+
+}  // namespace quill::win32
