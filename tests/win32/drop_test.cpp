@@ -1,0 +1,68 @@
+// Drops through each of the window's three drop targets, with home-made data.
+
+#include "test_support.h"
+
+namespace quill::win32::test {
+namespace {
+
+using DropTest = WindowTest;
+
+DWORD dropOn(DropTarget& target, DraggedData& data) {
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target.DragEnter(&data, MK_LBUTTON, POINTL{}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target.Drop(&data, 0, POINTL{}, &effect), S_OK);
+    return effect;
+}
+
+TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
+    Form1& form = window.form();
+    DraggedData text1Files({L"C:\\docs\\a.doc", L"C:\\会議 資料\\b.doc"});
+    dropOn(window.dropTarget(DropOn::Text1), text1Files);
+    pump();
+    ASSERT_EQ(form.list2().count(), 2);
+    EXPECT_EQ(form.list2().item(0), u"C:\\会議 資料\\b.doc");
+    EXPECT_EQ(form.list2().item(1), u"C:\\docs\\a.doc");
+    EXPECT_TRUE(::IsWindowEnabled(window.control(layout::kCommand2)));
+    EXPECT_EQ(windowText(window.hwnd()), u"変換準備 OK");
+    EXPECT_EQ(windowText(window.control(layout::kText1)), u"変換準備 OK");
+
+    DraggedData buttonFiles({L"C:\\docs\\c.pdf"});
+    dropOn(window.dropTarget(DropOn::Command2), buttonFiles);
+    DraggedData formFiles({L"C:\\docs\\p.htm"});
+    dropOn(window.dropTarget(DropOn::Form), formFiles);
+    pump();
+    EXPECT_EQ(form.list2().count(), 4);
+    EXPECT_EQ(form.list2().item(3), u"C:\\docs\\p.htm");
+    EXPECT_TRUE(form.state().htmlGiven);
+    EXPECT_EQ(form.list1().count(), 0);
+
+    // Dragged text offers no file list: nothing is queued, the flag clears.
+    DraggedData text({});
+    dropOn(window.dropTarget(DropOn::Text1), text);
+    pump();
+    EXPECT_EQ(form.list2().count(), 4);
+    EXPECT_FALSE(form.state().htmlGiven);
+}
+
+TEST_F(DropTest, TheThreeTargetsAreRegistered) {
+    DropTarget other([](quill::DropData) {});
+    for (HWND target : {window.hwnd(), window.control(layout::kCommand2), window.control(layout::kText1)}) {
+        EXPECT_EQ(::RegisterDragDrop(target, &other), DRAGDROP_E_ALREADYREGISTERED);
+    }
+    EXPECT_EQ(::RegisterDragDrop(window.control(layout::kList1), &other), S_OK);
+    ::RevokeDragDrop(window.control(layout::kList1));
+}
+
+TEST_F(DropTest, UnsupportedFilesLeaveTheButtonDisabled) {
+    DraggedData files({L"C:\\docs\\setup.exe", L"C:\\docs\\report.docx"});
+    dropOn(window.dropTarget(DropOn::Form), files);
+    pump();
+    EXPECT_EQ(window.form().list2().count(), 0);
+    EXPECT_FALSE(::IsWindowEnabled(window.control(layout::kCommand2)));
+    EXPECT_EQ(windowText(window.hwnd()), u"Quillmark");
+}
+
+}  // namespace
+}  // namespace quill::win32::test

@@ -1,0 +1,88 @@
+#include "test_support.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace quill::win32::test {
+
+std::u16string windowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    return std::u16string(text.begin(), text.end());
+}
+
+TwipsRect controlTwips(const MainWindow& window, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    const auto twips = [&](LONG pixels) { return ::MulDiv(pixels, layout::kTwipsPerInch, window.dpi()); };
+    return {twips(rect.left), twips(rect.top), twips(rect.right - rect.left), twips(rect.bottom - rect.top)};
+}
+
+void WindowTest::SetUp() {
+    ASSERT_TRUE(ole.ok());
+    ASSERT_TRUE(window.create(SW_SHOWNORMAL));
+    pump();
+}
+
+HRESULT DraggedData::QueryInterface(REFIID riid, void** object) {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+        *object = static_cast<IDataObject*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT DraggedData::QueryGetData(FORMATETC* requested) {
+    return requested && requested->cfFormat == format() && (requested->tymed & TYMED_HGLOBAL) ? S_OK
+                                                                                              : DV_E_FORMATETC;
+}
+
+HRESULT DraggedData::GetData(FORMATETC* requested, STGMEDIUM* medium) {
+    if (QueryGetData(requested) != S_OK) return DV_E_FORMATETC;
+    std::wstring list;
+    for (const std::wstring& path : paths_) list += path + L'\0';
+    list += L'\0';
+    const std::size_t header = format() == CF_HDROP ? sizeof(DROPFILES) : 0;
+    if (format() == CF_UNICODETEXT) list = L"some dragged text";
+    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + (list.size() + 1) * sizeof(wchar_t)));
+    {
+        const GlobalLock<char> bytes(memory.get());
+        if (header) {
+            auto* files = reinterpret_cast<DROPFILES*>(bytes.get());
+            files->pFiles = sizeof(DROPFILES);
+            files->fWide = TRUE;
+        }
+        std::memcpy(bytes.get() + header, list.data(), list.size() * sizeof(wchar_t));
+    }
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory.release();
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+}
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + L"quill-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(::GetTickCount64());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    path_.assign(folder.begin(), folder.end());
+}
+
+TempFolder::~TempFolder() {
+    // SHFileOperation wants a double-NUL-terminated list.
+    std::wstring from(path_.begin(), path_.end());
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
+}
+
+}  // namespace quill::win32::test
