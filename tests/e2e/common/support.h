@@ -1,5 +1,5 @@
-// Test-side plumbing for the helper tests: folders, processes, console windows,
-// synthetic keys.
+// Test-side plumbing for the end-to-end tests: folders, processes, console
+// windows, synthetic keys.
 #pragma once
 
 #include <windows.h>
