@@ -104,7 +104,8 @@ public:
     // The system's ANSI code page and conversions through it. Characters that
     // the code page cannot hold are replaced, never an error.
     [[nodiscard]] virtual std::uint32_t ansiCodePage() = 0;
-    [[nodiscard]] virtual std::u16string ansiToWide(std::string_view bytes) = 0;
+    // Replaces the content of text, reusing its storage.
+    virtual void ansiToWide(std::string_view bytes, std::u16string& text) = 0;
     // Appends the encoded text to out.
     virtual void wideToAnsi(std::u16string_view text, std::string& out) = 0;
 };

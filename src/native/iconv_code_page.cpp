@@ -1,6 +1,9 @@
 #include "iconv_code_page.h"
 
 #include <iconv.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -69,7 +72,7 @@ std::optional<char16_t> fromUtf16le(const std::string& bytes) {
 }  // namespace
 
 IconvCodePage::IconvCodePage(std::uint32_t codePage)
-    : pairs_(65536, 0), encode_(65536, 0), codePage_(codePage) {
+    : pairs_(65536, 0), starts_(65536, 0), encode_(65536, 0), codePage_(codePage) {
     const std::string name = iconvName(codePage);
     Converter decoder("UTF-16LE", name);
     for (std::uint32_t b = 0; b < 256; ++b) {
@@ -84,6 +87,39 @@ IconvCodePage::IconvCodePage(std::uint32_t codePage)
                 pairs_[b << 8 | t] = *both;
                 lead_[b] = true;
             }
+        }
+    }
+
+    // The lead bytes as at most three ranges, the closest ones merged.
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!lead_[b]) continue;
+        if (!leadRanges_.empty() && leadRanges_.back().high + 1u == b) {
+            leadRanges_.back().high = static_cast<unsigned char>(b);
+        } else {
+            leadRanges_.push_back({static_cast<unsigned char>(b), static_cast<unsigned char>(b)});
+        }
+    }
+    while (leadRanges_.size() > 3) {
+        std::size_t closest = 0;
+        for (std::size_t r = 1; r + 1 < leadRanges_.size(); ++r) {
+            if (leadRanges_[r + 1].low - leadRanges_[r].high < leadRanges_[closest + 1].low - leadRanges_[closest].high) {
+                closest = r;
+            }
+        }
+        leadRanges_[closest].high = leadRanges_[closest + 1].high;
+        leadRanges_.erase(leadRanges_.begin() + static_cast<std::ptrdiff_t>(closest) + 1);
+    }
+    for (const ByteRange& range : leadRanges_) {
+        for (unsigned b = range.low; b <= range.high; ++b) {
+            for (unsigned t = 0; t < 256; ++t) starts_[b << 8 | t] = lead_[b] ? pairs_[b << 8 | t] : char16_t{0};
+        }
+    }
+    for (unsigned b = 0; b < 256; ++b) {
+        if (starts_[b << 8] != 0 || lead_[b]) continue;
+        bool inRange = false;
+        for (const ByteRange& range : leadRanges_) inRange = inRange || (b >= range.low && b <= range.high);
+        if (!inRange) {
+            for (unsigned t = 0; t < 256; ++t) starts_[b << 8 | t] = single_[b];
         }
     }
 
@@ -103,48 +139,110 @@ IconvCodePage::IconvCodePage(std::uint32_t codePage)
 }
 
 std::u16string IconvCodePage::toWide(std::string_view bytes) const {
-    // One pass, through a small block: each byte gives at most one character,
-    // so the text is reserved at its largest size up front. Only the part
-    // actually filled is ever touched, and so resident.
     std::u16string text;
-    text.reserve(bytes.size());
-    adviseHugePages(text.data(), text.capacity() * sizeof(char16_t));
+    toWide(bytes, text);
+    return text;
+}
+
+void IconvCodePage::toWide(std::string_view bytes, std::u16string& text) const {
+    // Each byte gives at most one character, so the text is reserved at its
+    // largest size up front. Only the part actually filled is ever touched,
+    // and so resident.
+    text.clear();
+    if (text.capacity() < bytes.size()) {
+        text.reserve(bytes.size());
+        adviseHugePages(text.data(), text.capacity() * sizeof(char16_t));
+    }
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
-    const char16_t* const pairs = pairs_.data();
     std::array<char16_t, 4096> block;
+    std::size_t filled = 0;
     std::size_t i = 0;
-    while (i + 1 < size) {
-        // Each step reads at most two bytes, so a block's worth of steps
-        // never runs past the last byte but one.
-        const std::size_t steps = std::min(block.size(), (size - i) / 2);
-        for (std::size_t k = 0; k < steps; ++k) {
-            const std::uint32_t b = in[i];
-            if (lead_[b]) {
-                char16_t c = pairs[b << 8 | in[i + 1]];
-                i += 2;
-                if (c == 0) [[unlikely]] {
-                    // A lead byte without a valid trail stands alone. Kept a
-                    // real branch (the empty asm stops the compiler from
-                    // turning it into arithmetic), so that finding the next
-                    // byte does not wait for this table look-up.
-                    asm volatile("");
-                    --i;
-                    c = kUndecodable;
-                }
-                block[k] = c;
-            } else {
-                block[k] = single_[b];
-                ++i;
-            }
+    while (i + 65 <= size) {
+        if (filled > block.size() - 64) {
+            text.append(block.data(), filled);
+            filled = 0;
         }
-        text.append(block.data(), steps);
+        if (const std::optional<std::size_t> next = decodeBlock(in, i, block.data(), filled)) {
+            i = *next;
+        } else {
+            text.append(block.data(), filled);
+            filled = 0;
+            i = decodeStepwise(in, i, i + 64, size, text);
+        }
     }
-    if (i < size) {
-        // The last byte alone: a lead byte without its trail is no character.
-        text += lead_[in[i]] ? kUndecodable : single_[in[i]];
+    text.append(block.data(), filled);
+    (void)decodeStepwise(in, i, size, size, text);
+}
+
+std::size_t IconvCodePage::decodeStepwise(const unsigned char* in, std::size_t i, std::size_t end, std::size_t size,
+                                          std::u16string& text) const {
+    while (i < end) {
+        const unsigned char b = in[i];
+        const char16_t pair = lead_[b] && i + 1 < size ? pairs_[std::size_t{b} << 8 | in[i + 1]] : char16_t{0};
+        if (pair != 0) {
+            text += pair;
+            i += 2;
+        } else {
+            // A lead byte without a valid trail stands alone.
+            text += lead_[b] ? kUndecodable : single_[b];
+            ++i;
+        }
     }
-    return text;
+    return i;
+}
+
+// Which of 64 bytes start a character follows from the lead bytes alone: in
+// a run of lead-range bytes that begins at a character, every other byte is
+// a lead and the byte after each lead its trail. The run arithmetic is the
+// one that finds escaped characters after runs of backslashes.
+std::optional<std::size_t> IconvCodePage::decodeBlock(const unsigned char* in, std::size_t i, char16_t* out,
+                                                      std::size_t& filled) const {
+    constexpr std::uint64_t kOddBits = 0xAAAAAAAAAAAAAAAAULL;
+    const unsigned char* bytes = in + i;
+    const std::uint64_t leads = leadMask(bytes);
+    const std::uint64_t code = (((leads << 1) | kOddBits) - leads) ^ kOddBits;
+    const std::uint64_t trails = code ^ leads;
+    const std::uint64_t firstBytes = code & leads;
+
+    const std::size_t start = filled;
+    for (std::uint64_t starts = ~trails; starts != 0; starts &= starts - 1) {
+        const int j = __builtin_ctzll(starts);
+        const char16_t c = starts_[std::size_t{bytes[j]} << 8 | bytes[j + 1]];
+        if (c == 0 && (leads >> j & 1) != 0) [[unlikely]] {
+            filled = start;  // a lead byte makes no pair here
+            return std::nullopt;
+        }
+        out[filled++] = c;
+    }
+    // A lead in the last place takes the first byte of the next block.
+    return i + 64 + (firstBytes >> 63);
+}
+
+std::uint64_t IconvCodePage::leadMask(const unsigned char* bytes) const {
+    std::uint64_t mask = 0;
+#if defined(__SSE2__)
+    for (int part = 0; part < 4; ++part) {
+        // Unsigned byte order, through signed compares of bytes offset by 0x80.
+        const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+        const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part)), flip);
+        __m128i in = _mm_setzero_si128();
+        for (const ByteRange& range : leadRanges_) {
+            const __m128i low = _mm_set1_epi8(static_cast<char>(range.low ^ 0x80));
+            const __m128i high = _mm_set1_epi8(static_cast<char>(range.high ^ 0x80));
+            const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(x, low), _mm_cmpgt_epi8(x, high));
+            in = _mm_or_si128(in, _mm_andnot_si128(outside, _mm_set1_epi8(-1)));
+        }
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in))) << (16 * part);
+    }
+#else
+    for (int j = 0; j < 64; ++j) {
+        bool in = false;
+        for (const ByteRange& range : leadRanges_) in = in || (bytes[j] >= range.low && bytes[j] <= range.high);
+        mask |= static_cast<std::uint64_t>(in) << j;
+    }
+#endif
+    return mask;
 }
 
 void IconvCodePage::toAnsi(std::u16string_view text, std::string& out) const {

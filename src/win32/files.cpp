@@ -81,8 +81,8 @@ std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
     return std::make_unique<Win32OutputFile>(std::move(file));
 }
 
-std::u16string ansiToWide(std::string_view bytes) {
-    std::u16string text;
+void ansiToWide(std::string_view bytes, std::u16string& text) {
+    text.clear();
     // Converted in pieces that end on a line break: no character of a
     // double-byte code page has a line feed as its trail byte.
     while (!bytes.empty()) {
@@ -98,7 +98,6 @@ std::u16string ansiToWide(std::string_view bytes) {
         ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data() + start), units);
         bytes.remove_prefix(piece);
     }
-    return text;
 }
 
 void wideToAnsi(std::u16string_view text, std::string& out) {

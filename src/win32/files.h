@@ -15,7 +15,8 @@ namespace quill::win32 {
 // Creates or truncates the file; nullptr when it cannot be created.
 [[nodiscard]] std::unique_ptr<OutputFile> createFile(std::u16string_view path);
 
-[[nodiscard]] std::u16string ansiToWide(std::string_view bytes);
+// Replaces the content of text, reusing its storage.
+void ansiToWide(std::string_view bytes, std::u16string& text);
 void wideToAnsi(std::u16string_view text, std::string& out);
 
 [[nodiscard]] inline const wchar_t* wide(const std::u16string& text) {

@@ -137,7 +137,7 @@ std::unique_ptr<OutputFile> Win32Platform::createFile(std::u16string_view path) 
     return win32::createFile(path);
 }
 
-std::u16string Win32Platform::ansiToWide(std::string_view bytes) { return win32::ansiToWide(bytes); }
+void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) { win32::ansiToWide(bytes, text); }
 
 void Win32Platform::wideToAnsi(std::u16string_view text, std::string& out) { win32::wideToAnsi(text, out); }
 

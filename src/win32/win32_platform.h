@@ -47,7 +47,7 @@ public:
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return ::GetACP(); }
-    std::u16string ansiToWide(std::string_view bytes) override;
+    void ansiToWide(std::string_view bytes, std::u16string& text) override;
     void wideToAnsi(std::u16string_view text, std::string& out) override;
 
     [[nodiscard]] const Console& console() const noexcept { return console_; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "iconv_code_page.h"
 
 namespace quill {
@@ -24,6 +26,31 @@ TEST(CodePage932, ReplacesWhatItCannotHold) {
     std::string encoded;
     cp.toAnsi(u"é😀x", encoded);  // no é in Shift-JIS; the emoji is one character
     EXPECT_EQ(encoded, "??x");
+}
+
+// Long inputs are decoded 64 bytes at a time from a mask of their lead
+// bytes; short ones byte by byte. Both must read any bytes alike.
+TEST(CodePage932, DecodesLongInputsAsByteByByte) {
+    const IconvCodePage cp(932);
+    std::mt19937 random(7);
+    const unsigned char pool[] = {'a', ' ', '\r', '\n', 0x00, 0x5C, 0x7F, 0x80, 0x81, 0x82, 0x85, 0x87, 0x9F, 0xA0,
+                                  0xB1, 0xDF, 0xE0, 0xEA, 0xEB, 0xEF, 0xFA, 0xFC, 0xFD, 0xFF, 0x40, 0x7E, 0xA4};
+    std::string bytes(100000, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() % 3 == 0 ? random() % 256 : pool[random() % sizeof pool]);
+    std::u16string expected;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::u16string pair = i + 1 < bytes.size() ? cp.toWide(bytes.substr(i, 2)) : u"";
+        if (pair.size() == 1) {
+            expected += pair;
+            i += 2;
+        } else {
+            expected += cp.toWide(bytes.substr(i, 1));
+            i += 1;
+        }
+    }
+    std::u16string decoded = u"old content";
+    cp.toWide(bytes, decoded);
+    EXPECT_EQ(decoded, expected);
 }
 
 TEST(CodePage1252, IsSingleByte) {

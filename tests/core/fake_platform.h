@@ -82,7 +82,7 @@ public:
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    std::u16string ansiToWide(std::string_view bytes) override { return codePage_.toWide(bytes); }
+    void ansiToWide(std::string_view bytes, std::u16string& text) override { codePage_.toWide(bytes, text); }
     void wideToAnsi(std::u16string_view text, std::string& out) override {
         codePage_.toAnsi(text, out);
     }

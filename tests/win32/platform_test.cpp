@@ -37,7 +37,9 @@ TEST(Keystrokes, PasteAndEnterNotation) {
 TEST(CodePage, IsShiftJisHereAndRoundTrips) {
     ASSERT_EQ(::GetACP(), 932u);
     const std::string sjis = "\x93\xfa\x96\x7b\x8c\xea \xb1\x95\x5c\r\nA\\";
-    EXPECT_EQ(ansiToWide(sjis), u"日本語 ｱ表\r\nA\\");
+    std::u16string text = u"previous content, longer than the new";
+    ansiToWide(sjis, text);
+    EXPECT_EQ(text, u"日本語 ｱ表\r\nA\\");
     std::string back = "<P>";
     wideToAnsi(u"日本語 ｱ表\r\nA\\", back);
     EXPECT_EQ(back, "<P>" + sjis);

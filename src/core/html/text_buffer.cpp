@@ -22,6 +22,12 @@ void TextBuffer::setText(std::u16string text) {
     cursorEnd_ = findBreak(text_, 0);
 }
 
+std::u16string TextBuffer::takeText() {
+    std::u16string taken = std::move(text_);
+    setText(std::u16string());
+    return taken;
+}
+
 std::size_t TextBuffer::lineCount() const {
     if (!lineCount_) {
         std::size_t count = 1;

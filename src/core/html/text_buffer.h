@@ -17,6 +17,8 @@ public:
     void setText(std::u16string text);
 
     [[nodiscard]] const std::u16string& text() const noexcept { return text_; }
+    // Hands the text, with its storage, to the caller and leaves an empty text.
+    [[nodiscard]] std::u16string takeText();
     // Counted on first use.
     [[nodiscard]] std::size_t lineCount() const;
 

@@ -14,7 +14,10 @@ bool Form1::txthtml() {
         const std::u16string& path = list3_.item(state_.currentIndex);
         std::optional<FileBytes> bytes = platform_.readWholeFile(path);
         if (!bytes) return false;
-        std::u16string text = platform_.ansiToWide(bytes->view());
+        // The buffer's own storage takes the new text: after the first page
+        // of a run, loading needs no fresh memory.
+        std::u16string text = richTextBox1_.takeText();
+        platform_.ansiToWide(bytes->view(), text);
         bytes.reset();  // the bytes are not needed once decoded
         richTextBox1_.setText(std::move(text));
         return true;
