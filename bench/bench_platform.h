@@ -43,7 +43,7 @@ public:
         return createNativeFile(path);
     }
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    std::u16string ansiToWide(std::string_view bytes) override { return codePage_.toWide(bytes); }
+    void ansiToWide(std::string_view bytes, std::u16string& text) override { codePage_.toWide(bytes, text); }
     void wideToAnsi(std::u16string_view text, std::string& out) override { codePage_.toAnsi(text, out); }
 
 private:
