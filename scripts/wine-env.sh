@@ -33,9 +33,9 @@ quill_have_locale() { locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; }
 # Exports what every Wine start needs: Japanese locale (ANSI code page 932),
 # no Mono/Gecko prompts, no debug chatter.
 quill_wine_env() {
-    command -v wine >/dev/null || quill_fail "wine is not installed (see scripts/install-wine-deps)" || return
+    command -v wine >/dev/null || quill_fail "wine is not installed (see scripts/install-deps)" || return
     quill_have_locale || quill_fail "locale $QUILL_LOCALE is missing; as root run:" \
-        "localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 (or scripts/install-wine-deps)" || return
+        "localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 (or scripts/install-deps)" || return
     export LANG=$QUILL_LOCALE LC_ALL=$QUILL_LOCALE
     export WINEDEBUG=${QUILL_WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
