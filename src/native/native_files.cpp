@@ -1,5 +1,7 @@
 #include "native_files.h"
 
+#include "buffered_output.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -15,40 +17,20 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-class NativeOutputFile final : public OutputFile {
+class NativeOutputFile final : public BufferedOutputFile {
 public:
-    explicit NativeOutputFile(FilePtr file) : file_(std::move(file)) { buffer_.reserve(kBufferSize); }
+    explicit NativeOutputFile(FilePtr file) : file_(std::move(file)) {}
     ~NativeOutputFile() override { (void)close(); }
     NativeOutputFile(const NativeOutputFile&) = delete;
     NativeOutputFile& operator=(const NativeOutputFile&) = delete;
 
-    bool write(std::string_view bytes) override {
-        if (!file_) return false;
-        if (buffer_.size() + bytes.size() > kBufferSize && !flush()) return false;
-        if (bytes.size() >= kBufferSize) return put(bytes);
-        buffer_ += bytes;
-        return true;
-    }
-    bool close() override {
-        if (!file_) return false;
-        const bool flushed = flush();
-        return std::fclose(file_.release()) == 0 && flushed;
-    }
-
 private:
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
-    bool put(std::string_view bytes) {
+    bool put(std::string_view bytes) override {
         return std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
     }
-    bool flush() {
-        const bool ok = put(buffer_);
-        buffer_.clear();
-        return ok;
-    }
+    bool closeFile() override { return std::fclose(file_.release()) == 0; }
 
     FilePtr file_;
-    std::string buffer_;
 };
 }  // namespace
 

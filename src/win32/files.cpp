@@ -5,37 +5,21 @@
 #include <algorithm>
 #include <climits>
 
+#include "buffered_output.h"
 #include "scoped.h"
 
 namespace quill::win32 {
 
 namespace {
-class Win32OutputFile final : public OutputFile {
+class Win32OutputFile final : public BufferedOutputFile {
 public:
-    explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) { buffer_.reserve(kBufferSize); }
+    explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
     ~Win32OutputFile() override { (void)close(); }
     Win32OutputFile(const Win32OutputFile&) = delete;
     Win32OutputFile& operator=(const Win32OutputFile&) = delete;
 
-    bool write(std::string_view bytes) override {
-        if (!file_) return false;
-        if (buffer_.size() + bytes.size() > kBufferSize && !flush()) return false;
-        if (bytes.size() >= kBufferSize) return put(bytes);
-        buffer_ += bytes;
-        return true;
-    }
-
-    bool close() override {
-        if (!file_) return false;
-        const bool flushed = flush();
-        file_.reset();
-        return flushed;
-    }
-
 private:
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
-    bool put(std::string_view bytes) {
+    bool put(std::string_view bytes) override {
         while (!bytes.empty()) {
             const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
             DWORD written = 0;
@@ -44,14 +28,9 @@ private:
         }
         return true;
     }
-    bool flush() {
-        const bool ok = put(buffer_);
-        buffer_.clear();
-        return ok;
-    }
+    bool closeFile() override { return ::CloseHandle(file_.release()) != FALSE; }
 
     UniqueFile file_;
-    std::string buffer_;
 };
 }  // namespace
 
