@@ -45,6 +45,36 @@ TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
     EXPECT_EQ(platform.clipboard, u"exit");
 }
 
+TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
+    // Dropped together, the sources are converted in the reverse order. The
+    // pages written spend the queue, so the second run feeds only its own.
+    for (const char16_t* output : {u"D:\\a.txt", u"D:\\b.txt", u"D:\\c.txt", u"D:\\d.txt", u"D:\\e.txt"}) {
+        platform.files[output] = "text";
+    }
+    drop({u"D:\\b.doc", u"D:\\a.doc"});
+    platform.log.clear();
+    traceOutputList();
+    form.Command2_Click();
+    std::vector<std::string> expected{"startConsole"};
+    append(expected, feed("D:\\a.doc", 0));
+    append(expected, feed("D:\\b.doc", 1));
+    append(expected, closing(2));
+    append(expected, {"waitConsole 600000", "list3 2", "yield", "list3 2", "read D:\\a.txt", "read D:\\b.txt"});
+    EXPECT_EQ(conversation(), expected);
+
+    drop({u"D:\\e.doc", u"D:\\d.doc", u"D:\\c.doc"});
+    platform.log.clear();
+    form.Command2_Click();
+    expected = {"startConsole"};
+    append(expected, feed("D:\\c.doc", 2));
+    append(expected, feed("D:\\d.doc", 3));
+    append(expected, feed("D:\\e.doc", 4));
+    append(expected, closing(5));
+    append(expected, {"waitConsole 600000", "list3 5", "yield", "list3 5"});
+    for (const char* output : {"a", "b", "c", "d", "e"}) expected.push_back(std::string("read D:\\") + output + ".txt");
+    EXPECT_EQ(conversation(), expected);
+}
+
 TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
     drop({u"D:\\d\\1.doc"});
     drop({u"D:\\d\\2.xls"});
