@@ -58,11 +58,11 @@ bool MainWindow::createControls() {
     const wchar_t* richTextClass = richEdit_ ? MSFTEDIT_CLASS : WC_EDITW;
 
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-        const layout::Control& spec = layout::kControls[i];
+        const layout::Control& control = layout::kControls[i];
         const wchar_t* className = WC_EDITW;
         DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
         DWORD exStyle = 0;
-        switch (spec.kind) {
+        switch (control.kind) {
             case layout::ControlKind::TextBox:
                 style |= ES_AUTOHSCROLL;
                 exStyle = WS_EX_CLIENTEDGE;
@@ -70,7 +70,7 @@ bool MainWindow::createControls() {
             case layout::ControlKind::Button:
                 className = WC_BUTTONW;
                 style |= BS_PUSHBUTTON;
-                if (spec.id == layout::kCommand2) style |= WS_DISABLED;
+                if (control.id == layout::kCommand2) style |= WS_DISABLED;
                 break;
             case layout::ControlKind::ListBox:
                 className = WC_LISTBOXW;
@@ -83,8 +83,8 @@ bool MainWindow::createControls() {
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
         }
-        controls_[i] = ::CreateWindowExW(exStyle, className, wideCopy(spec.text).c_str(), style, 0, 0, 0, 0, hwnd(),
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        controls_[i] = ::CreateWindowExW(exStyle, className, wideCopy(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (!controls_[i]) return false;
     }
     placeControls();
@@ -94,9 +94,9 @@ bool MainWindow::createControls() {
 
 void MainWindow::placeControls() {
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
-        const layout::Control& spec = layout::kControls[i];
-        ::SetWindowPos(controls_[i], nullptr, twipsToPixels(spec.left), twipsToPixels(spec.top),
-                       twipsToPixels(spec.width), twipsToPixels(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        const layout::Control& control = layout::kControls[i];
+        ::SetWindowPos(controls_[i], nullptr, twipsToPixels(control.left), twipsToPixels(control.top),
+                       twipsToPixels(control.width), twipsToPixels(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

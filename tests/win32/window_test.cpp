@@ -27,16 +27,16 @@ TEST_F(WindowStartTest, IsATopmostStripShowingPromptAndDisabledButton) {
 TEST_F(WindowStartTest, ControlsSitAtTheirTwipsWithOnlyTwoInView) {
     RECT client{};
     ::GetClientRect(window.hwnd(), &client);
-    for (const layout::Control& spec : layout::kControls) {
-        const HWND control = window.control(spec.id);
+    for (const layout::Control& planned : layout::kControls) {
+        const HWND control = window.control(planned.id);
         ASSERT_NE(control, nullptr) << test::windowText(control).size();
         const TwipsRect at = controlTwips(window, control);
         // One pixel of rounding either way.
         const int pixel = layout::kTwipsPerInch / window.dpi() + 1;
-        EXPECT_NEAR(at.left, spec.left, pixel);
-        EXPECT_NEAR(at.top, spec.top, pixel);
-        EXPECT_NEAR(at.width, spec.width, pixel);
-        EXPECT_NEAR(at.height, spec.height, pixel);
+        EXPECT_NEAR(at.left, planned.left, pixel);
+        EXPECT_NEAR(at.top, planned.top, pixel);
+        EXPECT_NEAR(at.width, planned.width, pixel);
+        EXPECT_NEAR(at.height, planned.height, pixel);
         EXPECT_TRUE(::IsWindowVisible(control));
 
         RECT rect{};
@@ -44,7 +44,7 @@ TEST_F(WindowStartTest, ControlsSitAtTheirTwipsWithOnlyTwoInView) {
         ::MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
         const bool inView = rect.right <= client.right && rect.bottom <= client.bottom;
         const bool outOfView = rect.left >= client.right || rect.top >= client.bottom;
-        const bool shown = spec.id == layout::kText1 || spec.id == layout::kCommand2;
+        const bool shown = planned.id == layout::kText1 || planned.id == layout::kCommand2;
         EXPECT_EQ(inView, shown);
         EXPECT_EQ(outOfView, !shown);
     }
