@@ -43,8 +43,12 @@ public:
         return createNativeFile(path);
     }
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    void ansiToWide(std::string_view bytes, std::u16string& text) override { codePage_.toWide(bytes, text); }
-    void wideToAnsi(std::u16string_view text, std::string& out) override { codePage_.toAnsi(text, out); }
+    void ansiToWide(std::string_view bytes, std::u16string& text) override {
+        codePage_.toWide(bytes, text);
+    }
+    void wideToAnsi(std::u16string_view text, std::string& out) override {
+        codePage_.toAnsi(text, out);
+    }
 
 private:
     static constexpr WindowHandle kConsole = 1;

@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
@@ -35,7 +35,9 @@ namespace {
 constexpr std::size_t kTextBytes = 100u * 1000 * 1000;
 fs::path g_folder;
 
-fs::path textPath() { return g_folder / "report.txt"; }
+fs::path textPath() {
+    return g_folder / "report.txt";
+}
 
 std::u16string widePath(const fs::path& path) {
     std::u16string wide;
@@ -49,14 +51,31 @@ std::u16string widePath(const fs::path& path) {
 // and trailing spaces; CR LF line breaks.
 void writeText(const fs::path& path) {
     static const char* const kJapanese[] = {
-        "\x93\xfa\x96\x7b\x8c\xea", "\x95\xb6\x8f\x91", "\x82\xcc", "\x95\xcf\x8a\xb7",
-        "\x82\xf0\x8d\x73\x82\xa2\x82\xdc\x82\xb7", "\x81\x42", "\x81\x41",
-        "\x83\x65\x83\x4c\x83\x58\x83\x67", "\x89\xef\x8b\x63", "\x8e\x91\x97\xbf",
-        "\x82\xc9\x82\xc2\x82\xa2\x82\xc4", "\x95\xf1\x8d\x90\x8f\x91", "\x82\xcd", "\x82\xaa",
-        "\x8a\x94\x8e\xae\x89\xef\x8e\xd0", "\x97\x5c\x8e\x5a", "\x8c\x76\x89\xe6",
-        "\xb6\xc0\xb6\xc5", "\x81\x69", "\x81\x6a", "\x81\x75", "\x81\x76",
+        "\x93\xfa\x96\x7b\x8c\xea",
+        "\x95\xb6\x8f\x91",
+        "\x82\xcc",
+        "\x95\xcf\x8a\xb7",
+        "\x82\xf0\x8d\x73\x82\xa2\x82\xdc\x82\xb7",
+        "\x81\x42",
+        "\x81\x41",
+        "\x83\x65\x83\x4c\x83\x58\x83\x67",
+        "\x89\xef\x8b\x63",
+        "\x8e\x91\x97\xbf",
+        "\x82\xc9\x82\xc2\x82\xa2\x82\xc4",
+        "\x95\xf1\x8d\x90\x8f\x91",
+        "\x82\xcd",
+        "\x82\xaa",
+        "\x8a\x94\x8e\xae\x89\xef\x8e\xd0",
+        "\x97\x5c\x8e\x5a",
+        "\x8c\x76\x89\xe6",
+        "\xb6\xc0\xb6\xc5",
+        "\x81\x69",
+        "\x81\x6a",
+        "\x81\x75",
+        "\x81\x76",
     };
-    static const char* const kAscii[] = {"2026", "PDF", "Quillmark 0.03", " a<b & c>d ", "\t", "10%"};
+    static const char* const kAscii[] = {"2026",        "PDF", "Quillmark 0.03",
+                                         " a<b & c>d ", "\t",  "10%"};
     std::mt19937 random(12345);
     std::string chunk;
     std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -100,7 +119,8 @@ void copyWithLargeBuffer(const fs::path& from, const fs::path& to) {
     std::FILE* out = std::fopen(to.c_str(), "wb");
     std::vector<char> buffer(1 << 16);
     std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) std::fwrite(buffer.data(), 1, n, out);
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
+        std::fwrite(buffer.data(), 1, n, out);
     std::fclose(in);
     std::fclose(out);
 }
@@ -131,10 +151,12 @@ void BM_Drop10kOnto20k(benchmark::State& state) {
         state.PauseTiming();
         auto form = std::make_unique<quill::Form1>(platform);
         quill::DropData queued{true, {}};
-        for (int i = 0; i < 20000; ++i) queued.files.push_back(u"D:\\queue\\document " + quill::decimal(i) + u".doc");
+        for (int i = 0; i < 20000; ++i)
+            queued.files.push_back(u"D:\\queue\\document " + quill::decimal(i) + u".doc");
         form->Form_OLEDragDrop(std::move(queued));
         quill::DropData fresh{true, {}};
-        for (int i = 0; i < 10000; ++i) fresh.files.push_back(u"D:\\fresh\\document " + quill::decimal(i) + u".pdf");
+        for (int i = 0; i < 10000; ++i)
+            fresh.files.push_back(u"D:\\fresh\\document " + quill::decimal(i) + u".pdf");
         state.ResumeTiming();
         form->Form_OLEDragDrop(std::move(fresh));
         state.PauseTiming();
@@ -179,7 +201,8 @@ long peakPageMemory() {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    g_folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / ("quill-bench-" + std::to_string(getpid()));
+    g_folder = argc > 1 ? fs::path(argv[1])
+                        : fs::temp_directory_path() / ("quill-bench-" + std::to_string(getpid()));
     fs::create_directories(g_folder);
     std::FILE* document = std::fopen((g_folder / "report.doc").c_str(), "wb");
     std::fclose(document);
@@ -195,9 +218,12 @@ int main(int argc, char** argv) {
     std::cout << "text-bytes: " << static_cast<long>(textSize) << "\n";
     std::cout << "page-bytes: " << static_cast<long>(pageBytes) << "\n";
     const double pageMs = reporter.milliseconds["BM_PagePipeline/iterations:5"];
-    std::cout << "page-vs-copy-64k: " << pageMs / reporter.milliseconds["BM_CopyText64k/iterations:5"] << "\n";
-    std::cout << "page-vs-copy: " << pageMs / reporter.milliseconds["BM_CopyText/iterations:5"] << "\n";
+    std::cout << "page-vs-copy-64k: "
+              << pageMs / reporter.milliseconds["BM_CopyText64k/iterations:5"] << "\n";
+    std::cout << "page-vs-copy: " << pageMs / reporter.milliseconds["BM_CopyText/iterations:5"]
+              << "\n";
     std::cout << "page-peak-mem-ratio: " << peak / textSize << "\n";
-    std::cout << "drop-10k-onto-20k-ms: " << reporter.milliseconds["BM_Drop10kOnto20k/iterations:5"] << "\n";
+    std::cout << "drop-10k-onto-20k-ms: " << reporter.milliseconds["BM_Drop10kOnto20k/iterations:5"]
+              << "\n";
     return 0;
 }

@@ -3,7 +3,9 @@
 namespace quill {
 
 namespace {
-char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t lower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 }  // namespace
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {

@@ -29,7 +29,8 @@ template <char16_t... Cs>
         const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
         const __m128i hits = (_mm_cmpeq_epi16(eight, _mm_set1_epi16(static_cast<short>(Cs))) | ...);
         const int mask = _mm_movemask_epi8(hits);
-        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+        if (mask != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
     }
 #endif
     for (; i < text.size(); ++i) {

@@ -15,7 +15,8 @@
 
 namespace quill {
 
-static_assert(std::endian::native == std::endian::little, "the encode table holds bytes in memory order");
+static_assert(std::endian::native == std::endian::little,
+              "the encode table holds bytes in memory order");
 
 namespace {
 std::string iconvName(std::uint32_t codePage) {
@@ -102,7 +103,8 @@ IconvCodePage::IconvCodePage(std::uint32_t codePage)
     while (leadRanges_.size() > 3) {
         std::size_t closest = 0;
         for (std::size_t r = 1; r + 1 < leadRanges_.size(); ++r) {
-            if (leadRanges_[r + 1].low - leadRanges_[r].high < leadRanges_[closest + 1].low - leadRanges_[closest].high) {
+            if (leadRanges_[r + 1].low - leadRanges_[r].high <
+                leadRanges_[closest + 1].low - leadRanges_[closest].high) {
                 closest = r;
             }
         }
@@ -111,13 +113,15 @@ IconvCodePage::IconvCodePage(std::uint32_t codePage)
     }
     for (const ByteRange& range : leadRanges_) {
         for (unsigned b = range.low; b <= range.high; ++b) {
-            for (unsigned t = 0; t < 256; ++t) starts_[b << 8 | t] = lead_[b] ? pairs_[b << 8 | t] : char16_t{0};
+            for (unsigned t = 0; t < 256; ++t)
+                starts_[b << 8 | t] = lead_[b] ? pairs_[b << 8 | t] : char16_t{0};
         }
     }
     for (unsigned b = 0; b < 256; ++b) {
         if (starts_[b << 8] != 0 || lead_[b]) continue;
         bool inRange = false;
-        for (const ByteRange& range : leadRanges_) inRange = inRange || (b >= range.low && b <= range.high);
+        for (const ByteRange& range : leadRanges_)
+            inRange = inRange || (b >= range.low && b <= range.high);
         if (!inRange) {
             for (unsigned t = 0; t < 256; ++t) starts_[b << 8 | t] = single_[b];
         }
@@ -175,11 +179,12 @@ void IconvCodePage::toWide(std::string_view bytes, std::u16string& text) const {
     (void)decodeStepwise(in, i, size, size, text);
 }
 
-std::size_t IconvCodePage::decodeStepwise(const unsigned char* in, std::size_t i, std::size_t end, std::size_t size,
-                                          std::u16string& text) const {
+std::size_t IconvCodePage::decodeStepwise(const unsigned char* in, std::size_t i, std::size_t end,
+                                          std::size_t size, std::u16string& text) const {
     while (i < end) {
         const unsigned char b = in[i];
-        const char16_t pair = lead_[b] && i + 1 < size ? pairs_[std::size_t{b} << 8 | in[i + 1]] : char16_t{0};
+        const char16_t pair =
+            lead_[b] && i + 1 < size ? pairs_[std::size_t{b} << 8 | in[i + 1]] : char16_t{0};
         if (pair != 0) {
             text += pair;
             i += 2;
@@ -196,8 +201,8 @@ std::size_t IconvCodePage::decodeStepwise(const unsigned char* in, std::size_t i
 // a run of lead-range bytes that begins at a character, every other byte is
 // a lead and the byte after each lead its trail. The run arithmetic is the
 // one that finds escaped characters after runs of backslashes.
-std::optional<std::size_t> IconvCodePage::decodeBlock(const unsigned char* in, std::size_t i, char16_t* out,
-                                                      std::size_t& filled) const {
+std::optional<std::size_t> IconvCodePage::decodeBlock(const unsigned char* in, std::size_t i,
+                                                      char16_t* out, std::size_t& filled) const {
     constexpr std::uint64_t kOddBits = 0xAAAAAAAAAAAAAAAAULL;
     const unsigned char* bytes = in + i;
     const std::uint64_t leads = leadMask(bytes);
@@ -225,7 +230,8 @@ std::uint64_t IconvCodePage::leadMask(const unsigned char* bytes) const {
     for (int part = 0; part < 4; ++part) {
         // Unsigned byte order, through signed compares of bytes offset by 0x80.
         const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-        const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part)), flip);
+        const __m128i x = _mm_xor_si128(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part)), flip);
         __m128i in = _mm_setzero_si128();
         for (const ByteRange& range : leadRanges_) {
             const __m128i low = _mm_set1_epi8(static_cast<char>(range.low ^ 0x80));
@@ -233,12 +239,14 @@ std::uint64_t IconvCodePage::leadMask(const unsigned char* bytes) const {
             const __m128i outside = _mm_or_si128(_mm_cmplt_epi8(x, low), _mm_cmpgt_epi8(x, high));
             in = _mm_or_si128(in, _mm_andnot_si128(outside, _mm_set1_epi8(-1)));
         }
-        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in))) << (16 * part);
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in)))
+                << (16 * part);
     }
 #else
     for (int j = 0; j < 64; ++j) {
         bool in = false;
-        for (const ByteRange& range : leadRanges_) in = in || (bytes[j] >= range.low && bytes[j] <= range.high);
+        for (const ByteRange& range : leadRanges_)
+            in = in || (bytes[j] >= range.low && bytes[j] <= range.high);
         mask |= static_cast<std::uint64_t>(in) << j;
     }
 #endif

@@ -5,7 +5,6 @@
 // page cannot hold become "?", as Windows does by default.
 
 #include <array>
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,8 +34,8 @@ private:
 
     // Decodes from in[i], a character's first byte, until at least in[end]
     // is reached; returns where the next character starts.
-    std::size_t decodeStepwise(const unsigned char* in, std::size_t i, std::size_t end, std::size_t size,
-                               std::u16string& text) const;
+    std::size_t decodeStepwise(const unsigned char* in, std::size_t i, std::size_t end,
+                               std::size_t size, std::u16string& text) const;
     // Decodes the 64 bytes from in[i] (and the byte after them) by a mask of
     // their lead bytes; returns where the next character starts, or nothing
     // when the bytes need decoding step by step.

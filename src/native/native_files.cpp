@@ -77,7 +77,8 @@ std::optional<FileBytes> readWholeNativeFile(std::u16string_view path) {
     ::close(fd);
     if (mapped == MAP_FAILED) return std::nullopt;
     ::madvise(mapped, size, MADV_SEQUENTIAL);
-    std::shared_ptr<const void> owner(mapped, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
+    std::shared_ptr<const void> owner(
+        mapped, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
     return FileBytes(std::string_view(static_cast<const char*>(mapped), size), std::move(owner));
 }
 

@@ -41,7 +41,8 @@ HWND windowOfProcess(DWORD processId) {
 std::wstring consoleCommandLine() {
     const std::wstring system = systemDirectory();
     const std::wstring host = system + L"\\conhost.exe";
-    if (!runningOnWine() && !system.empty() && ::GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!runningOnWine() && !system.empty() &&
+        ::GetFileAttributesW(host.c_str()) != INVALID_FILE_ATTRIBUTES) {
         return L"\"" + host + L"\" cmd.exe";
     }
     return L"cmd.exe";
@@ -56,8 +57,8 @@ bool Console::start() {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                          nullptr, &startup, &started)) {
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                          nullptr, nullptr, &startup, &started)) {
         return false;
     }
     ::CloseHandle(started.hThread);

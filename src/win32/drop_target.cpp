@@ -21,7 +21,8 @@ DropData readDropData(IDataObject* data) {
     if (!data) return drop;
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     StorageMedium medium;
-    if (FAILED(data->GetData(&format, medium.put())) || medium.get().tymed != TYMED_HGLOBAL) return drop;
+    if (FAILED(data->GetData(&format, medium.put())) || medium.get().tymed != TYMED_HGLOBAL)
+        return drop;
     const auto list = reinterpret_cast<HDROP>(medium.get().hGlobal);
     drop.hasFileList = true;
     const UINT count = ::DragQueryFileW(list, 0xFFFFFFFF, nullptr, 0);

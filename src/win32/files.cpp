@@ -23,7 +23,8 @@ private:
         while (!bytes.empty()) {
             const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
             DWORD written = 0;
-            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+            if (!::WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0)
+                return false;
             bytes.remove_prefix(written);
         }
         return true;
@@ -36,8 +37,8 @@ private:
 
 std::optional<FileBytes> readWholeFile(std::u16string_view path) {
     const std::u16string name(path);
-    UniqueFile file(::CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile file(::CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
@@ -46,7 +47,8 @@ std::optional<FileBytes> readWholeFile(std::u16string_view path) {
     while (done < bytes.size()) {
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD read = 0;
-        if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0) return std::nullopt;
+        if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0)
+            return std::nullopt;
         done += read;
     }
     return FileBytes(std::move(bytes));
@@ -54,8 +56,8 @@ std::optional<FileBytes> readWholeFile(std::u16string_view path) {
 
 std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
     const std::u16string name(path);
-    UniqueFile file(::CreateFileW(wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::make_unique<Win32OutputFile>(std::move(file));
 }
@@ -74,7 +76,8 @@ void ansiToWide(std::string_view bytes, std::u16string& text) {
         const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
         const std::size_t start = text.size();
         text.resize(start + static_cast<std::size_t>(units));
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data() + start), units);
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size,
+                              reinterpret_cast<wchar_t*>(text.data() + start), units);
         bytes.remove_prefix(piece);
     }
 }
@@ -83,7 +86,8 @@ void wideToAnsi(std::u16string_view text, std::string& out) {
     while (!text.empty()) {
         const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX / 4));
         const auto* units = reinterpret_cast<const wchar_t*>(text.data());
-        const int bytes = ::WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
+        const int bytes =
+            ::WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
         const std::size_t start = out.size();
         out.resize(start + static_cast<std::size_t>(bytes));
         ::WideCharToMultiByte(CP_ACP, 0, units, size, out.data() + start, bytes, nullptr, nullptr);

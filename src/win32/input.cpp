@@ -53,8 +53,8 @@ std::optional<WORD> namedKey(std::u16string_view name) {
         WORD key;
     };
     static constexpr Named kNamed[] = {
-        {u"ENTER", VK_RETURN}, {u"TAB", VK_TAB}, {u"ESC", VK_ESCAPE}, {u"BACKSPACE", VK_BACK},
-        {u"SPACE", VK_SPACE},
+        {u"ENTER", VK_RETURN},   {u"TAB", VK_TAB},     {u"ESC", VK_ESCAPE},
+        {u"BACKSPACE", VK_BACK}, {u"SPACE", VK_SPACE},
     };
     for (const Named& named : kNamed) {
         if (named.name == name) return named.key;

@@ -8,14 +8,17 @@
 namespace quill::win32 {
 
 namespace {
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 int windowDpi(HWND window) {
     const UINT dpi = ::GetDpiForWindow(window);
     return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-std::wstring wideCopy(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wideCopy(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose)
@@ -83,8 +86,9 @@ bool MainWindow::createControls() {
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
         }
-        controls_[i] = ::CreateWindowExW(exStyle, className, wideCopy(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
+        controls_[i] = ::CreateWindowExW(
+            exStyle, className, wideCopy(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (!controls_[i]) return false;
     }
     placeControls();
@@ -95,8 +99,9 @@ bool MainWindow::createControls() {
 void MainWindow::placeControls() {
     for (std::size_t i = 0; i < layout::kControls.size(); ++i) {
         const layout::Control& control = layout::kControls[i];
-        ::SetWindowPos(controls_[i], nullptr, twipsToPixels(control.left), twipsToPixels(control.top),
-                       twipsToPixels(control.width), twipsToPixels(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(controls_[i], nullptr, twipsToPixels(control.left),
+                       twipsToPixels(control.top), twipsToPixels(control.width),
+                       twipsToPixels(control.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -122,9 +127,12 @@ HWND MainWindow::control(layout::ControlId id) const {
 
 DropTarget& MainWindow::dropTarget(DropOn target) {
     switch (target) {
-        case DropOn::Command2: return command2Target_;
-        case DropOn::Text1: return text1Target_;
-        case DropOn::Form: break;
+        case DropOn::Command2:
+            return command2Target_;
+        case DropOn::Text1:
+            return text1Target_;
+        case DropOn::Form:
+            break;
     }
     return formTarget_;
 }
@@ -139,9 +147,15 @@ void MainWindow::deliverDrops() {
         auto [target, data] = std::move(drops_.front());
         drops_.pop_front();
         switch (target) {
-            case DropOn::Form: form_.Form_OLEDragDrop(std::move(data)); break;
-            case DropOn::Command2: form_.Command2_OLEDragDrop(std::move(data)); break;
-            case DropOn::Text1: form_.Text1_OLEDragDrop(std::move(data)); break;
+            case DropOn::Form:
+                form_.Form_OLEDragDrop(std::move(data));
+                break;
+            case DropOn::Command2:
+                form_.Command2_OLEDragDrop(std::move(data));
+                break;
+            case DropOn::Text1:
+                form_.Text1_OLEDragDrop(std::move(data));
+                break;
         }
     }
 }
@@ -171,8 +185,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
             placeControls();
             applyFont();
             return 0;

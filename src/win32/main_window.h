@@ -37,7 +37,9 @@ public:
     [[nodiscard]] Win32Platform& platform() noexcept { return platform_; }
     [[nodiscard]] DropTarget& dropTarget(DropOn target);
     [[nodiscard]] int dpi() const noexcept { return dpi_; }
-    [[nodiscard]] int twipsToPixels(int twips) const noexcept { return ::MulDiv(twips, dpi_, layout::kTwipsPerInch); }
+    [[nodiscard]] int twipsToPixels(int twips) const noexcept {
+        return ::MulDiv(twips, dpi_, layout::kTwipsPerInch);
+    }
 
 private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -29,8 +29,8 @@ bool waitPumping(HANDLE object, DWORD milliseconds, HWND dialog, StillWaiting&& 
         if (now >= deadline) return false;
         const auto left = static_cast<DWORD>(deadline - now);
         const DWORD count = object ? 1 : 0;
-        const DWORD woke =
-            ::MsgWaitForMultipleObjectsEx(count, object ? &object : nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(count, object ? &object : nullptr, left,
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (object && woke == WAIT_OBJECT_0) return true;
         if (woke == WAIT_FAILED) return false;
     }

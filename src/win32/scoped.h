@@ -53,10 +53,18 @@ struct FileTraits {
     static void close(Handle handle) noexcept { ::CloseHandle(handle); }
 };
 
-inline void closeHandle(HANDLE handle) noexcept { ::CloseHandle(handle); }
-inline void freeGlobal(HGLOBAL memory) noexcept { ::GlobalFree(memory); }
-inline void deleteFont(HFONT font) noexcept { ::DeleteObject(font); }
-inline void freeLibrary(HMODULE module) noexcept { ::FreeLibrary(module); }
+inline void closeHandle(HANDLE handle) noexcept {
+    ::CloseHandle(handle);
+}
+inline void freeGlobal(HGLOBAL memory) noexcept {
+    ::GlobalFree(memory);
+}
+inline void deleteFont(HFONT font) noexcept {
+    ::DeleteObject(font);
+}
+inline void freeLibrary(HMODULE module) noexcept {
+    ::FreeLibrary(module);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;

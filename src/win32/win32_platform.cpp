@@ -8,9 +8,13 @@
 namespace quill::win32 {
 
 namespace {
-std::wstring wideCopy(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wideCopy(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 
-HWND handleOf(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND handleOf(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
 
 // Only the stacking order changes.
 constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE;
@@ -53,8 +57,8 @@ void Win32Platform::setStacking(Stacking order) {
 }
 
 void Win32Platform::setOuterSizeTwips(int width, int height) {
-    ::SetWindowPos(window_.hwnd(), nullptr, 0, 0, window_.twipsToPixels(width), window_.twipsToPixels(height),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window_.hwnd(), nullptr, 0, 0, window_.twipsToPixels(width),
+                   window_.twipsToPixels(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Win32Platform::anotherInstanceRunning() {
@@ -65,7 +69,8 @@ bool Win32Platform::anotherInstanceRunning() {
 std::u16string Win32Platform::executableDirectory() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -81,15 +86,22 @@ void Win32Platform::closeAllWindows() {
     if (window_.hwnd()) ::DestroyWindow(window_.hwnd());
 }
 
-void Win32Platform::doEvents() { (void)pumpPending(window_.hwnd()); }
-
-void Win32Platform::sleep(std::uint32_t milliseconds) {
-    (void)waitPumping(nullptr, milliseconds, window_.hwnd(), [this] { return window_.hwnd() != nullptr; });
+void Win32Platform::doEvents() {
+    (void)pumpPending(window_.hwnd());
 }
 
-bool Win32Platform::startConsole() { return console_.start(); }
+void Win32Platform::sleep(std::uint32_t milliseconds) {
+    (void)waitPumping(nullptr, milliseconds, window_.hwnd(),
+                      [this] { return window_.hwnd() != nullptr; });
+}
 
-WindowHandle Win32Platform::consoleWindow() { return reinterpret_cast<WindowHandle>(console_.window()); }
+bool Win32Platform::startConsole() {
+    return console_.start();
+}
+
+WindowHandle Win32Platform::consoleWindow() {
+    return reinterpret_cast<WindowHandle>(console_.window());
+}
 
 bool Win32Platform::waitForConsoleExit(std::chrono::milliseconds limit) {
     if (!console_.process()) return true;
@@ -97,15 +109,21 @@ bool Win32Platform::waitForConsoleExit(std::chrono::milliseconds limit) {
                        [this] { return window_.hwnd() != nullptr; });
 }
 
-bool Win32Platform::clearClipboard() { return win32::clearClipboard(window_.hwnd()); }
+bool Win32Platform::clearClipboard() {
+    return win32::clearClipboard(window_.hwnd());
+}
 
 bool Win32Platform::putClipboardText(std::u16string_view text) {
     return win32::putClipboardText(window_.hwnd(), text);
 }
 
-bool Win32Platform::sendKeys(std::u16string_view keys) { return sendKeystrokes(keys); }
+bool Win32Platform::sendKeys(std::u16string_view keys) {
+    return sendKeystrokes(keys);
+}
 
-WindowHandle Win32Platform::foregroundWindow() { return reinterpret_cast<WindowHandle>(::GetForegroundWindow()); }
+WindowHandle Win32Platform::foregroundWindow() {
+    return reinterpret_cast<WindowHandle>(::GetForegroundWindow());
+}
 
 ThreadId Win32Platform::windowThread(WindowHandle window) {
     return ::GetWindowThreadProcessId(handleOf(window), nullptr);
@@ -127,7 +145,9 @@ void Win32Platform::setForegroundLockTimeout(std::uint32_t milliseconds) {
                             reinterpret_cast<PVOID>(static_cast<UINT_PTR>(milliseconds)), 0);
 }
 
-void Win32Platform::setForegroundWindow(WindowHandle window) { ::SetForegroundWindow(handleOf(window)); }
+void Win32Platform::setForegroundWindow(WindowHandle window) {
+    ::SetForegroundWindow(handleOf(window));
+}
 
 std::optional<FileBytes> Win32Platform::readWholeFile(std::u16string_view path) {
     return win32::readWholeFile(path);
@@ -137,8 +157,12 @@ std::unique_ptr<OutputFile> Win32Platform::createFile(std::u16string_view path) 
     return win32::createFile(path);
 }
 
-void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) { win32::ansiToWide(bytes, text); }
+void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) {
+    win32::ansiToWide(bytes, text);
+}
 
-void Win32Platform::wideToAnsi(std::u16string_view text, std::string& out) { win32::wideToAnsi(text, out); }
+void Win32Platform::wideToAnsi(std::u16string_view text, std::string& out) {
+    win32::wideToAnsi(text, out);
+}
 
 }  // namespace quill::win32

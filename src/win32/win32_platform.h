@@ -18,7 +18,8 @@ public:
     // The name of the mutex that marks a running instance.
     static constexpr const wchar_t* kInstanceMutex = L"Local\\Quillmark.Form1";
 
-    explicit Win32Platform(MainWindow& window) : window_(window), uiThread_(::GetCurrentThreadId()) {}
+    explicit Win32Platform(MainWindow& window)
+        : window_(window), uiThread_(::GetCurrentThreadId()) {}
 
     void setCaption(std::u16string_view text) override;
     void setText1(std::u16string_view text) override;

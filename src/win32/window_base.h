@@ -37,10 +37,11 @@ protected:
         return ::RegisterClassExW(&wc) != 0;
     }
 
-    [[nodiscard]] bool createWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title,
-                                    DWORD style, DWORD exStyle) {
+    [[nodiscard]] bool createWindow(HINSTANCE instance, const wchar_t* className,
+                                    const wchar_t* title, DWORD style, DWORD exStyle) {
         return ::CreateWindowExW(exStyle, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this) != nullptr;
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                                 this) != nullptr;
     }
 
     virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
@@ -49,7 +50,8 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         BaseWindow* self = nullptr;
         if (message == WM_NCCREATE) {
-            self = static_cast<BaseWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self =
+                static_cast<BaseWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             self->hwnd_ = hwnd;
             ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         } else {

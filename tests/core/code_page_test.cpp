@@ -33,10 +33,12 @@ TEST(CodePage932, ReplacesWhatItCannotHold) {
 TEST(CodePage932, DecodesLongInputsAsByteByByte) {
     const IconvCodePage cp(932);
     std::mt19937 random(7);
-    const unsigned char pool[] = {'a', ' ', '\r', '\n', 0x00, 0x5C, 0x7F, 0x80, 0x81, 0x82, 0x85, 0x87, 0x9F, 0xA0,
-                                  0xB1, 0xDF, 0xE0, 0xEA, 0xEB, 0xEF, 0xFA, 0xFC, 0xFD, 0xFF, 0x40, 0x7E, 0xA4};
+    const unsigned char pool[] = {'a',  ' ',  '\r', '\n', 0x00, 0x5C, 0x7F, 0x80, 0x81,
+                                  0x82, 0x85, 0x87, 0x9F, 0xA0, 0xB1, 0xDF, 0xE0, 0xEA,
+                                  0xEB, 0xEF, 0xFA, 0xFC, 0xFD, 0xFF, 0x40, 0x7E, 0xA4};
     std::string bytes(100000, '\0');
-    for (char& b : bytes) b = static_cast<char>(random() % 3 == 0 ? random() % 256 : pool[random() % sizeof pool]);
+    for (char& b : bytes)
+        b = static_cast<char>(random() % 3 == 0 ? random() % 256 : pool[random() % sizeof pool]);
     std::u16string expected;
     for (std::size_t i = 0; i < bytes.size();) {
         const std::u16string pair = i + 1 < bytes.size() ? cp.toWide(bytes.substr(i, 2)) : u"";

@@ -9,22 +9,29 @@ protected:
     // The calls that make up the console conversation, with the output
     // list's size noted at every sleep and yield.
     std::vector<std::string> conversation() const {
-        return platform.calls({"startConsole", "setForeground", "sleep", "clipboard", "keys", "yield",
-                               "waitConsole", "list3", "read"});
+        return platform.calls({"startConsole", "setForeground", "sleep", "clipboard", "keys",
+                               "yield", "waitConsole", "list3", "read"});
     }
     void traceOutputList() {
-        platform.onPump = [this] { platform.log.push_back("list3 " + std::to_string(form.list3().count())); };
+        platform.onPump = [this] {
+            platform.log.push_back("list3 " + std::to_string(form.list3().count()));
+        };
     }
     static std::vector<std::string> feed(const std::string& source, int outputsBefore) {
         const std::string n = std::to_string(outputsBefore);
-        return {"setForeground 512", "sleep 1000", "list3 " + n, "clipboardClear",
+        return {"setForeground 512",
+                "sleep 1000",
+                "list3 " + n,
+                "clipboardClear",
                 "clipboard \"C:\\Tools\\Convert\\xdoc2txt\" -f \"" + source + "\"\\r\\n",
-                "keys % ep", "sleep 500", "list3 " + n};
+                "keys % ep",
+                "sleep 500",
+                "list3 " + n};
     }
     static std::vector<std::string> closing(int outputs) {
         const std::string n = std::to_string(outputs);
-        return {"yield", "list3 " + n, "clipboardClear", "clipboard exit", "setForeground 512", "keys % ep",
-                "sleep 100", "list3 " + n, "keys {ENTER}"};
+        return {"yield",     "list3 " + n, "clipboardClear", "clipboard exit", "setForeground 512",
+                "keys % ep", "sleep 100",  "list3 " + n,     "keys {ENTER}"};
     }
     static void append(std::vector<std::string>& to, const std::vector<std::string>& more) {
         to.insert(to.end(), more.begin(), more.end());
@@ -48,7 +55,8 @@ TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
 TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
     // Dropped together, the sources are converted in the reverse order. The
     // pages written spend the queue, so the second run feeds only its own.
-    for (const char16_t* output : {u"D:\\a.txt", u"D:\\b.txt", u"D:\\c.txt", u"D:\\d.txt", u"D:\\e.txt"}) {
+    for (const char16_t* output :
+         {u"D:\\a.txt", u"D:\\b.txt", u"D:\\c.txt", u"D:\\d.txt", u"D:\\e.txt"}) {
         platform.files[output] = "text";
     }
     drop({u"D:\\b.doc", u"D:\\a.doc"});
@@ -59,7 +67,8 @@ TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
     append(expected, feed("D:\\a.doc", 0));
     append(expected, feed("D:\\b.doc", 1));
     append(expected, closing(2));
-    append(expected, {"waitConsole 600000", "list3 2", "yield", "list3 2", "read D:\\a.txt", "read D:\\b.txt"});
+    append(expected, {"waitConsole 600000", "list3 2", "yield", "list3 2", "read D:\\a.txt",
+                      "read D:\\b.txt"});
     EXPECT_EQ(conversation(), expected);
 
     drop({u"D:\\e.doc", u"D:\\d.doc", u"D:\\c.doc"});
@@ -71,7 +80,8 @@ TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
     append(expected, feed("D:\\e.doc", 4));
     append(expected, closing(5));
     append(expected, {"waitConsole 600000", "list3 5", "yield", "list3 5"});
-    for (const char* output : {"a", "b", "c", "d", "e"}) expected.push_back(std::string("read D:\\") + output + ".txt");
+    for (const char* output : {"a", "b", "c", "d", "e"})
+        expected.push_back(std::string("read D:\\") + output + ".txt");
     EXPECT_EQ(conversation(), expected);
 }
 
@@ -89,7 +99,8 @@ TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
     }
     append(expected, closing(0));
     EXPECT_EQ(conversation(), expected);
-    EXPECT_TRUE(platform.calls({"caption", "text1", "command2", "topmost", "bottom", "enable"}).empty());
+    EXPECT_TRUE(
+        platform.calls({"caption", "text1", "command2", "topmost", "bottom", "enable"}).empty());
 
     platform.log.clear();
     form.Command2_Click();
@@ -101,11 +112,12 @@ TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
     append(expected, closing(4));
     const std::vector<std::string> said = conversation();
     ASSERT_GE(said.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(said.begin(), said.begin() + static_cast<long>(expected.size())),
-              expected);
+    EXPECT_EQ(
+        std::vector<std::string>(said.begin(), said.begin() + static_cast<long>(expected.size())),
+        expected);
     // The HTML source gets an empty entry, which the page loop passes over.
-    EXPECT_EQ(entries(form.list3()),
-              (std::vector<std::u16string>{u"D:\\d\\1.txt", u"D:\\d\\2.txt", u"D:\\d\\3.txt", u""}));
+    EXPECT_EQ(entries(form.list3()), (std::vector<std::u16string>{u"D:\\d\\1.txt", u"D:\\d\\2.txt",
+                                                                  u"D:\\d\\3.txt", u""}));
     // The latest drop brought an HTML page: no pages in this run. The next
     // run reads every entry but the HTML source's.
     EXPECT_TRUE(platform.calls({"read"}).empty());
@@ -131,8 +143,8 @@ TEST_F(ConsoleRunTest, KeysGoOnlyToTheRunsConsole) {
         if (platform.log.back() == "sleep 1000") platform.foreground = FakePlatform::kOtherWindow;
     };
     form.Command3_Click();
-    EXPECT_EQ(platform.calls({"keys"}), (std::vector<std::string>{"keys % ep", "keys % ep", "keys % ep",
-                                                                 "keys {ENTER}"}));
+    EXPECT_EQ(platform.calls({"keys"}),
+              (std::vector<std::string>{"keys % ep", "keys % ep", "keys % ep", "keys {ENTER}"}));
 }
 
 TEST_F(ConsoleRunTest, RunStopsWhenItsConsoleCannotBeReached) {
@@ -186,9 +198,9 @@ TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
     platform.foreground = FakePlatform::kOtherWindow;
     platform.lockTimeout = 200000;
     form.SetForceForegroundWindow(FakePlatform::kConsole);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"attach 11 33", "getLockTimeout", "setLockTimeout 0",
-                                                      "setForeground 512", "setLockTimeout 200000",
-                                                      "detach 11 33"}));
+    EXPECT_EQ(platform.log, (std::vector<std::string>{"attach 11 33", "getLockTimeout",
+                                                      "setLockTimeout 0", "setForeground 512",
+                                                      "setLockTimeout 200000", "detach 11 33"}));
     // Our own thread's window: no attaching.
     platform.log.clear();
     platform.foreground = FakePlatform::kOwnWindow;
@@ -198,7 +210,8 @@ TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
     platform.log.clear();
     platform.foreground = 0;
     form.SetForceForegroundWindow(FakePlatform::kConsole);
-    EXPECT_EQ(platform.calls({"attach", "detach"}), (std::vector<std::string>{"attach 11 0", "detach 11 0"}));
+    EXPECT_EQ(platform.calls({"attach", "detach"}),
+              (std::vector<std::string>{"attach 11 0", "detach 11 0"}));
     EXPECT_EQ(platform.lockTimeout, 200000u);
 }
 

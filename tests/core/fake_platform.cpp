@@ -4,7 +4,9 @@
 
 namespace quill::test {
 
-std::string utf8(std::u16string_view text) { return toUtf8(text); }
+std::string utf8(std::u16string_view text) {
+    return toUtf8(text);
+}
 
 namespace {
 // Line breaks are shown as \r and \n, so that a log line stays one line.
@@ -153,15 +155,20 @@ bool FakePlatform::sendKeys(std::u16string_view keys) {
 
 ThreadId FakePlatform::windowThread(WindowHandle window) {
     switch (window) {
-        case kOwnWindow: return kOwnThread;
-        case kConsole: return 22;
-        case kOtherWindow: return 33;
-        default: return 0;
+        case kOwnWindow:
+            return kOwnThread;
+        case kConsole:
+            return 22;
+        case kOtherWindow:
+            return 33;
+        default:
+            return 0;
     }
 }
 
 void FakePlatform::attachThreadInput(ThreadId from, ThreadId to, bool attach) {
-    log.push_back((attach ? "attach " : "detach ") + std::to_string(from) + " " + std::to_string(to));
+    log.push_back((attach ? "attach " : "detach ") + std::to_string(from) + " " +
+                  std::to_string(to));
 }
 
 std::uint32_t FakePlatform::foregroundLockTimeout() {
@@ -193,7 +200,8 @@ std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {
     std::string& contents = files[key];
     contents.clear();
     const auto limit = writeLimit.find(key);
-    return std::make_unique<MemoryFile>(contents, limit == writeLimit.end() ? SIZE_MAX : limit->second);
+    return std::make_unique<MemoryFile>(contents,
+                                        limit == writeLimit.end() ? SIZE_MAX : limit->second);
 }
 
 }  // namespace quill::test

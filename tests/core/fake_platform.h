@@ -33,9 +33,9 @@ public:
     bool consoleTakesForeground = true;
     bool consoleExits = true;
     bool clipboardWorks = true;
-    std::set<std::u16string> uncreatable;            // createFile fails for these
+    std::set<std::u16string> uncreatable;              // createFile fails for these
     std::map<std::u16string, std::size_t> writeLimit;  // bytes a file takes before failing
-    std::function<void()> onPump;                    // runs inside every doEvents and sleep
+    std::function<void()> onPump;                      // runs inside every doEvents and sleep
 
     // Observed state.
     std::vector<std::string> log;
@@ -82,7 +82,9 @@ public:
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    void ansiToWide(std::string_view bytes, std::u16string& text) override { codePage_.toWide(bytes, text); }
+    void ansiToWide(std::string_view bytes, std::u16string& text) override {
+        codePage_.toWide(bytes, text);
+    }
     void wideToAnsi(std::u16string_view text, std::string& out) override {
         codePage_.toAnsi(text, out);
     }

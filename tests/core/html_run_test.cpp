@@ -14,10 +14,11 @@ TEST_F(HtmlRunTest, CaptionsAndStackingOverARun) {
     drop({u"D:\\a.doc"});
     platform.log.clear();
     form.Command2_Click();
-    EXPECT_EQ(platform.calls({"caption", "command2", "text1", "topmost", "bottom"}),
-              (std::vector<std::string>{"caption 変換中", "command2 変換中", "bottom", "caption html作成中",
-                                        "command2 変換 開始", "caption Quillmark",
-                                        "text1 ファイルをここに落として下さい。", "topmost"}));
+    EXPECT_EQ(
+        platform.calls({"caption", "command2", "text1", "topmost", "bottom"}),
+        (std::vector<std::string>{"caption 変換中", "command2 変換中", "bottom",
+                                  "caption html作成中", "command2 変換 開始", "caption Quillmark",
+                                  "text1 ファイルをここに落として下さい。", "topmost"}));
     EXPECT_EQ(form.list1().count() + form.list2().count(), 0);
     EXPECT_FALSE(form.state().queueGrew);
     EXPECT_FALSE(form.state().htmlGiven);
@@ -33,9 +34,11 @@ TEST_F(HtmlRunTest, LaterRunsRewriteEarlierPages) {
     drop({u"D:\\a.doc"});  // a document queued in two runs has two entries
     platform.log.clear();
     form.Command2_Click();
-    EXPECT_EQ(entries(form.list3()), (std::vector<std::u16string>{u"D:\\a.txt", u"D:\\b.txt", u"D:\\a.txt"}));
-    EXPECT_EQ(platform.calls({"create"}), (std::vector<std::string>{"create D:\\a.html", "create D:\\b.html",
-                                                                   "create D:\\a.html"}));
+    EXPECT_EQ(entries(form.list3()),
+              (std::vector<std::u16string>{u"D:\\a.txt", u"D:\\b.txt", u"D:\\a.txt"}));
+    EXPECT_EQ(
+        platform.calls({"create"}),
+        (std::vector<std::string>{"create D:\\a.html", "create D:\\b.html", "create D:\\a.html"}));
     EXPECT_NE(platform.files[u"D:\\a.html"].find("<P>changed<br>"), std::string::npos);
 }
 

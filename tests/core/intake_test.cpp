@@ -6,12 +6,12 @@ namespace quill::test {
 namespace {
 
 TEST(Classification, SuffixesIgnoreCaseAndNeedTheDot) {
-    for (const char16_t* path : {u"C:\\a.doc", u"C:\\a.DOC", u"C:\\a.Pdf", u"C:\\a.123", u"C:\\a.wj2",
-                                 u"C:\\folder.txt", u".jtd"}) {
+    for (const char16_t* path : {u"C:\\a.doc", u"C:\\a.DOC", u"C:\\a.Pdf", u"C:\\a.123",
+                                 u"C:\\a.wj2", u"C:\\folder.txt", u".jtd"}) {
         EXPECT_TRUE(isSupportedDocument(path)) << utf8(path);
     }
-    for (const char16_t* path : {u"C:\\a.docx", u"C:\\a.doc ", u"C:\\adoc", u"a.d", u"", u"C:\\a.html",
-                                 u"C:\\a.csv"}) {
+    for (const char16_t* path :
+         {u"C:\\a.docx", u"C:\\a.doc ", u"C:\\adoc", u"a.d", u"", u"C:\\a.html", u"C:\\a.csv"}) {
         EXPECT_FALSE(isSupportedDocument(path)) << utf8(path);
     }
     for (const char16_t* path : {u"C:\\a.htm", u"C:\\a.HTML", u"C:\\a.hTm", u".htm"}) {
@@ -26,7 +26,8 @@ using DropTest = FormTest;
 
 TEST_F(DropTest, DroppedPathsAreQueuedInReverseOfDeliveredOrder) {
     drop({u"C:\\a.doc", u"C:\\b.doc", u"C:\\c.doc"});
-    EXPECT_EQ(entries(form.list2()), (std::vector<std::u16string>{u"C:\\c.doc", u"C:\\b.doc", u"C:\\a.doc"}));
+    EXPECT_EQ(entries(form.list2()),
+              (std::vector<std::u16string>{u"C:\\c.doc", u"C:\\b.doc", u"C:\\a.doc"}));
     EXPECT_EQ(form.list1().count(), 0);
     EXPECT_TRUE(form.state().queueGrew);
     EXPECT_FALSE(form.state().htmlGiven);
@@ -54,7 +55,8 @@ TEST_F(DropTest, DuplicatesAreExactAndCaseSensitive) {
     // The unsupported path (staged first) disables the button, the ready
     // status enables it again.
     EXPECT_EQ(platform.calls({"enable", "disable", "caption", "text1"}),
-              (std::vector<std::string>{"disable", "enable", "caption 変換準備 OK", "text1 変換準備 OK"}));
+              (std::vector<std::string>{"disable", "enable", "caption 変換準備 OK",
+                                        "text1 変換準備 OK"}));
 }
 
 TEST_F(DropTest, HtmlPagesAreQueuedEveryTimeWithoutReadyStatus) {
@@ -86,7 +88,8 @@ TEST_F(DropTest, DropWithoutFileListStillChecksAndClearsHtmlFlag) {
     platform.log.clear();
     form.Text1_OLEDragDrop(DropData{});
     EXPECT_FALSE(form.state().htmlGiven);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"enable", "caption 変換準備 OK", "text1 変換準備 OK"}));
+    EXPECT_EQ(platform.log,
+              (std::vector<std::string>{"enable", "caption 変換準備 OK", "text1 変換準備 OK"}));
     form.Command2_OLEDragDrop(DropData{true, {u"C:\\b.doc"}});
     EXPECT_FALSE(form.state().htmlGiven);
     EXPECT_EQ(form.list2().count(), 3);
@@ -104,8 +107,9 @@ TEST_F(DropTest, DropDuringAYieldWaitsAndClickIsIgnored) {
         EXPECT_EQ(form.list2().count(), 1) << "a nested drop ran inside the yield";
     };
     drop({u"C:\\second.doc"});
-    EXPECT_EQ(entries(form.list2()), (std::vector<std::u16string>{u"C:\\first.doc", u"C:\\second.doc",
-                                                                  u"C:\\late1.doc", u"C:\\late2.doc"}));
+    EXPECT_EQ(entries(form.list2()),
+              (std::vector<std::u16string>{u"C:\\first.doc", u"C:\\second.doc", u"C:\\late1.doc",
+                                           u"C:\\late2.doc"}));
     EXPECT_EQ(platform.count("startConsole"), 0);
     EXPECT_EQ(form.list1().count(), 0);
 }

@@ -7,12 +7,14 @@ namespace quill::test {
 namespace {
 
 const std::string kHead =
-    "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-sjis\">\r\n";
+    "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+    "charset=x-sjis\">\r\n";
 const std::string kBodyOpen = "\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">\r\n";
 // The footer, its Japanese link text in Shift-JIS.
 const std::string kFooter =
     "<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
-    "<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark developers</a></B></small><br>\r\n"
+    "<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark "
+    "developers</a></B></small><br>\r\n"
     "<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">"
     "\x82\xc7\x82\xa4\x82\xc5\x82\xe0\x82\xa2\x82\xa2\x82\xa9\x82\xc8</a></B></small></p>\r\n"
     "</body>\r\n</html>\r\n";
@@ -55,7 +57,8 @@ TEST_F(PageTest, BodyRecordsFollowTheLinesOfTheText) {
         {line700, "<P>" + line700 + "<br>\r\n</P><br>\r\n"},
         {"a<b>&c &amp;", "<P>a&lt;b&gt;&amp;c &amp;amp;<br>\r\n</P><br>\r\n"},
         // Shift-JIS: 日本語, a half-width katakana, and a table-byte 0x5C trail (表).
-        {"\x93\xfa\x96\x7b\x8c\xea \xb1\r\n\x95\x5c", "<P>\x93\xfa\x96\x7b\x8c\xea \xb1<br>\r\n\x95\x5c<br>\r\n</P><br>\r\n"},
+        {"\x93\xfa\x96\x7b\x8c\xea \xb1\r\n\x95\x5c",
+         "<P>\x93\xfa\x96\x7b\x8c\xea \xb1<br>\r\n\x95\x5c<br>\r\n</P><br>\r\n"},
     };
     for (const Case& c : cases) {
         platform.files[u"D:\\work\\plan.txt"] = c.text;
@@ -70,7 +73,8 @@ TEST_F(PageTest, TitleIsTheEscapedFileNameAndOldPagesAreReplaced) {
     platform.files[u"D:\\w\\a&b.v2.html"] = std::string(5000, 'o');
     drop({u"D:\\w\\a&b.v2.doc"});
     form.Command2_Click();
-    EXPECT_EQ(platform.files[u"D:\\w\\a&b.v2.html"], page("a&amp;b.v2", "<P>x<br>\r\n</P><br>\r\n"));
+    EXPECT_EQ(platform.files[u"D:\\w\\a&b.v2.html"],
+              page("a&amp;b.v2", "<P>x<br>\r\n</P><br>\r\n"));
 }
 
 class Windows1252PageTest : public PageTest {
@@ -82,7 +86,8 @@ TEST_F(Windows1252PageTest, DeclaresTheCodePageWritten) {
     const std::string written = pageFor("caf\xe9");
     EXPECT_NE(written.find("charset=windows-1252\">"), std::string::npos);
     EXPECT_NE(written.find("<P>caf\xe9<br>"), std::string::npos);
-    EXPECT_NE(written.find(">\?\?\?\?\?\?\?\?</a>"), std::string::npos);  // no Japanese in this code page
+    EXPECT_NE(written.find(">\?\?\?\?\?\?\?\?</a>"),
+              std::string::npos);  // no Japanese in this code page
 }
 
 TEST_F(PageTest, PagesThatCannotBeMadeAreCountedAndSkipped) {

@@ -48,7 +48,8 @@ TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
 
 TEST_F(DropTest, TheThreeTargetsAreRegistered) {
     DropTarget other([](quill::DropData) {});
-    for (HWND target : {window.hwnd(), window.control(layout::kCommand2), window.control(layout::kText1)}) {
+    for (HWND target :
+         {window.hwnd(), window.control(layout::kCommand2), window.control(layout::kText1)}) {
         EXPECT_EQ(::RegisterDragDrop(target, &other), DRAGDROP_E_ALREADYREGISTERED);
     }
     EXPECT_EQ(::RegisterDragDrop(window.control(layout::kList1), &other), S_OK);

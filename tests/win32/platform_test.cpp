@@ -27,8 +27,14 @@ TEST(Keystrokes, PasteAndEnterNotation) {
         return out;
     };
     using K = std::vector<std::pair<WORD, bool>>;
-    EXPECT_EQ(keys(u"% ep"), (K{{VK_MENU, false}, {VK_SPACE, false}, {VK_SPACE, true}, {VK_MENU, true},
-                                {'E', false}, {'E', true}, {'P', false}, {'P', true}}));
+    EXPECT_EQ(keys(u"% ep"), (K{{VK_MENU, false},
+                                {VK_SPACE, false},
+                                {VK_SPACE, true},
+                                {VK_MENU, true},
+                                {'E', false},
+                                {'E', true},
+                                {'P', false},
+                                {'P', true}}));
     EXPECT_EQ(keys(u"{ENTER}"), (K{{VK_RETURN, false}, {VK_RETURN, true}}));
     EXPECT_FALSE(keystrokeEvents(u"{NOSUCHKEY}"));
     EXPECT_FALSE(keystrokeEvents(u"{ENTER"));
@@ -79,7 +85,9 @@ TEST(ProgramFolder, KeepsTheBackslashOnlyAtADriveRoot) {
 using StackingTest = WindowTest;
 
 TEST_F(StackingTest, BottomLeavesTheTopmostBand) {
-    const auto topmost = [&] { return (::GetWindowLongW(window.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    const auto topmost = [&] {
+        return (::GetWindowLongW(window.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    };
     ASSERT_TRUE(topmost());
     window.platform().setStacking(Stacking::Bottom);
     EXPECT_FALSE(topmost());

@@ -18,8 +18,11 @@ TwipsRect controlTwips(const MainWindow& window, HWND control) {
     RECT rect{};
     ::GetWindowRect(control, &rect);
     ::MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-    const auto twips = [&](LONG pixels) { return ::MulDiv(pixels, layout::kTwipsPerInch, window.dpi()); };
-    return {twips(rect.left), twips(rect.top), twips(rect.right - rect.left), twips(rect.bottom - rect.top)};
+    const auto twips = [&](LONG pixels) {
+        return ::MulDiv(pixels, layout::kTwipsPerInch, window.dpi());
+    };
+    return {twips(rect.left), twips(rect.top), twips(rect.right - rect.left),
+            twips(rect.bottom - rect.top)};
 }
 
 void WindowTest::SetUp() {
@@ -38,8 +41,9 @@ HRESULT DraggedData::QueryInterface(REFIID riid, void** object) {
 }
 
 HRESULT DraggedData::QueryGetData(FORMATETC* requested) {
-    return requested && requested->cfFormat == format() && (requested->tymed & TYMED_HGLOBAL) ? S_OK
-                                                                                              : DV_E_FORMATETC;
+    return requested && requested->cfFormat == format() && (requested->tymed & TYMED_HGLOBAL)
+               ? S_OK
+               : DV_E_FORMATETC;
 }
 
 HRESULT DraggedData::GetData(FORMATETC* requested, STGMEDIUM* medium) {
@@ -49,7 +53,8 @@ HRESULT DraggedData::GetData(FORMATETC* requested, STGMEDIUM* medium) {
     list += L'\0';
     const std::size_t header = format() == CF_HDROP ? sizeof(DROPFILES) : 0;
     if (format() == CF_UNICODETEXT) list = L"some dragged text";
-    UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + (list.size() + 1) * sizeof(wchar_t)));
+    UniqueGlobal memory(
+        ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + (list.size() + 1) * sizeof(wchar_t)));
     {
         const GlobalLock<char> bytes(memory.get());
         if (header) {
@@ -68,7 +73,8 @@ HRESULT DraggedData::GetData(FORMATETC* requested, STGMEDIUM* medium) {
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];
     ::GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + L"quill-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    std::wstring folder = std::wstring(base) + L"quill-" +
+                          std::to_wstring(::GetCurrentProcessId()) + L"-" +
                           std::to_wstring(::GetTickCount64());
     ::CreateDirectoryW(folder.c_str(), nullptr);
     path_.assign(folder.begin(), folder.end());

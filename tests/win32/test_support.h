@@ -53,7 +53,9 @@ public:
         return OLE_E_ADVISENOTSUPPORTED;
     }
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
 
 private:
     [[nodiscard]] CLIPFORMAT format() const { return paths_.empty() ? CF_UNICODETEXT : CF_HDROP; }
@@ -67,7 +69,9 @@ public:
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    [[nodiscard]] std::u16string path(std::u16string_view name) const { return path_ + u"\\" + std::u16string(name); }
+    [[nodiscard]] std::u16string path(std::u16string_view name) const {
+        return path_ + u"\\" + std::u16string(name);
+    }
 
 private:
     std::u16string path_;

@@ -61,10 +61,11 @@ TEST_F(WindowStartTest, TabVisitsEveryControlInOrder) {
         return ids;
     };
     using namespace layout;
-    EXPECT_EQ(tabOrder(), (std::vector<int>{kText1, kList1, kList2, kCommand3, kRichTextBox1, kList3, kText1, kList1}));
+    EXPECT_EQ(tabOrder(), (std::vector<int>{kText1, kList1, kList2, kCommand3, kRichTextBox1,
+                                            kList3, kText1, kList1}));
     ::EnableWindow(window.control(kCommand2), TRUE);
-    EXPECT_EQ(tabOrder(),
-              (std::vector<int>{kText1, kCommand2, kList1, kList2, kCommand3, kRichTextBox1, kList3, kText1}));
+    EXPECT_EQ(tabOrder(), (std::vector<int>{kText1, kCommand2, kList1, kList2, kCommand3,
+                                            kRichTextBox1, kList3, kText1}));
 }
 
 TEST_F(WindowStartTest, ClosesOnceWithoutAQuestion) {
@@ -120,8 +121,9 @@ TEST(Resources, VersionAndIconOfTheProgram) {
     const auto value = [&](const wchar_t* name) {
         wchar_t* text = nullptr;
         const std::wstring key = std::wstring(L"\\StringFileInfo\\041104b0\\") + name;
-        return ::VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length) ? std::wstring(text)
-                                                                                                      : std::wstring();
+        return ::VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length)
+                   ? std::wstring(text)
+                   : std::wstring();
     };
     EXPECT_EQ(value(L"FileVersion"), L"0.03");
     EXPECT_EQ(value(L"ProductVersion"), L"0.03");
@@ -130,7 +132,8 @@ TEST(Resources, VersionAndIconOfTheProgram) {
 
     const UniqueModule module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
-    const HRSRC group = ::FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    const HRSRC group =
+        ::FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
 #pragma pack(push, 2)
     struct Entry {
@@ -144,7 +147,8 @@ TEST(Resources, VersionAndIconOfTheProgram) {
         Entry entries[3];
     };
 #pragma pack(pop)
-    const auto* directory = static_cast<const Directory*>(::LockResource(::LoadResource(module.get(), group)));
+    const auto* directory =
+        static_cast<const Directory*>(::LockResource(::LoadResource(module.get(), group)));
     ASSERT_EQ(directory->count, 3);
     EXPECT_EQ(directory->entries[0].width, 32);
     EXPECT_EQ(directory->entries[0].bits, 1);

@@ -38,7 +38,8 @@ std::u16string fStrCut(std::u16string_view text, std::int16_t start, std::int16_
     const std::int16_t b = to16(static_cast<long long>(start) + count);
     if (b < 1) throw RunFailure(FailureKind::InvalidArgument, "cut ends before the text");
 
-    std::u16string result(text.substr(0, std::min<std::size_t>(static_cast<std::size_t>(a), text.size())));
+    std::u16string result(
+        text.substr(0, std::min<std::size_t>(static_cast<std::size_t>(a), text.size())));
     const auto rightFrom = static_cast<std::size_t>(b - 1);
     if (rightFrom < text.size()) result += text.substr(rightFrom);
     return result;

@@ -7,7 +7,8 @@ constexpr std::u16string_view kFooter =
     u"<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
     u"<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark developers</a>"
     u"</B></small><br>\r\n"
-    u"<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">どうでもいいかな</a></B></small></p>";
+    u"<small><B>NonSupportHP : <a "
+    u"href=\"https://quillmark.example.org/\">どうでもいいかな</a></B></small></p>";
 
 struct CodePageLabel {
     std::uint32_t codePage;
@@ -16,8 +17,8 @@ struct CodePageLabel {
 
 // The ANSI code pages of Windows, and a few others a system may report.
 constexpr CodePageLabel kLabels[] = {
-    {932, u"x-sjis"},        {874, u"windows-874"},  {936, u"gbk"},
-    {949, u"euc-kr"},        {950, u"big5"},         {1250, u"windows-1250"},
+    {932, u"x-sjis"},        {874, u"windows-874"},   {936, u"gbk"},
+    {949, u"euc-kr"},        {950, u"big5"},          {1250, u"windows-1250"},
     {1251, u"windows-1251"}, {1252, u"windows-1252"}, {1253, u"windows-1253"},
     {1254, u"windows-1254"}, {1255, u"windows-1255"}, {1256, u"windows-1256"},
     {1257, u"windows-1257"}, {1258, u"windows-1258"}, {65001, u"utf-8"},
@@ -77,14 +78,24 @@ std::u16string titleRecord(std::u16string_view title) {
     return record;
 }
 
-std::u16string_view bodyOpenRecord() { return u"\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">"; }
+std::u16string_view bodyOpenRecord() {
+    return u"\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">";
+}
 
-std::u16string_view footerRecord() { return kFooter; }
+std::u16string_view footerRecord() {
+    return kFooter;
+}
 
-std::u16string_view closingRecord() { return u"</body>\r\n</html>"; }
+std::u16string_view closingRecord() {
+    return u"</body>\r\n</html>";
+}
 
-std::u16string_view bodyRecordStart(std::size_t line) { return line == 0 ? u"<P>" : u""; }
+std::u16string_view bodyRecordStart(std::size_t line) {
+    return line == 0 ? u"<P>" : u"";
+}
 
-std::u16string_view bodyRecordEnd(bool pastLast) { return pastLast ? u"</P><br>" : u"<br>"; }
+std::u16string_view bodyRecordEnd(bool pastLast) {
+    return pastLast ? u"</P><br>" : u"<br>";
+}
 
 }  // namespace quill

@@ -22,7 +22,7 @@ void escapeHtml(std::u16string_view text, OnText&& onText, OnReference&& onRefer
     for (std::size_t i = findFirstOf<u'&', u'<', u'>'>(text, 0); i < text.size();
          i = findFirstOf<u'&', u'<', u'>'>(text, i + 1)) {
         if (i > from) onText(text.substr(from, i - from));
-        onReference(text[i] == u'&' ? std::u16string_view(u"&amp;")
+        onReference(text[i] == u'&'   ? std::u16string_view(u"&amp;")
                     : text[i] == u'<' ? std::u16string_view(u"&lt;")
                                       : std::u16string_view(u"&gt;"));
         from = i + 1;

@@ -26,7 +26,8 @@ public:
         bytes_.clear();
         appendAscii(bodyRecordStart(line));
         escapeHtml(
-            trimTrailingSpaces(text), [this](std::u16string_view piece) { platform_.wideToAnsi(piece, bytes_); },
+            trimTrailingSpaces(text),
+            [this](std::u16string_view piece) { platform_.wideToAnsi(piece, bytes_); },
             [this](std::u16string_view reference) { appendAscii(reference); });
         appendAscii(bodyRecordEnd(pastLast));
         finish();

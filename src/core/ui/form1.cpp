@@ -29,9 +29,13 @@ std::u16string Form1::fMyPath() {
     return myPathCache_;
 }
 
-void Form1::Form_QueryUnload() { sFormAllUnload(); }
+void Form1::Form_QueryUnload() {
+    sFormAllUnload();
+}
 
-void Form1::Form_Unload() { sFormAllUnload(); }
+void Form1::Form_Unload() {
+    sFormAllUnload();
+}
 
 void Form1::sFormAllUnload() {
     // Both close events and a second instance's start-up lead here; the
