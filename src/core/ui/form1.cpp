@@ -69,33 +69,25 @@ private:
 }  // namespace
 
 void Form1::runHandler(const std::function<void()>& body) {
-    {
-        DepthGuard guard(depth_);
-        try {
-            body();
-        } catch (const WindowUnloaded&) {
-            // The window is gone: leave without touching it.
-        } catch (const RunFailure&) {
-            // A failure no procedure handles ends the handler.
-        }
-    }
-    if (depth_ == 0) runPendingDrops();
-}
-
-void Form1::runPendingDrops() {
-    if (drainingDrops_) return;
-    drainingDrops_ = true;
+    runGuarded(body);
+    // The drops that arrived meanwhile, in arrival order; each may gather
+    // more while it yields.
     while (!pendingDrops_.empty() && !unloaded_) {
         const DropData next = std::move(pendingDrops_.front());
         pendingDrops_.pop_front();
-        DepthGuard guard(depth_);
-        try {
-            dropRoutine(next);
-        } catch (const WindowUnloaded&) {
-        } catch (const RunFailure&) {
-        }
+        runGuarded([&] { dropRoutine(next); });
     }
-    drainingDrops_ = false;
+}
+
+void Form1::runGuarded(const std::function<void()>& body) {
+    DepthGuard guard(depth_);
+    try {
+        body();
+    } catch (const WindowUnloaded&) {
+        // The window is gone: leave without touching it.
+    } catch (const RunFailure&) {
+        // A failure no procedure handles ends the handler.
+    }
 }
 
 void Form1::yieldOnce() {

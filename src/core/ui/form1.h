@@ -83,10 +83,12 @@ private:
     void sendKeys(std::u16string_view keys);
     void putOnClipboard(std::u16string_view text);
 
-    // Runs body as one event handler: counts the nesting, unwinds quietly
-    // when the window is unloaded, and handles the drops that waited.
+    // Runs body as an event handler, then the drops that waited for it.
+    // Called only when no other handler runs.
     void runHandler(const std::function<void()>& body);
-    void runPendingDrops();
+    // Runs body counted as a running handler, ending it quietly when the
+    // window was unloaded or a failure reached it.
+    void runGuarded(const std::function<void()>& body);
 
     // Yields and sleeps; both end the running handler when the window was
     // unloaded meanwhile.
@@ -103,7 +105,6 @@ private:
 
     WindowHandle console_ = 0;
     int depth_ = 0;
-    bool drainingDrops_ = false;
     bool unloaded_ = false;
     std::deque<DropData> pendingDrops_;
 };
