@@ -175,7 +175,13 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             form_.Form_QueryUnload();
             return 0;
+        case WM_ENDSESSION:
+            // Logging off or shutting down closes the window like any other
+            // close request.
+            if (wParam) form_.Form_QueryUnload();
+            return 0;
         case WM_DESTROY:
+            destroying_ = true;
             formTarget_.revoke();
             command2Target_.revoke();
             text1Target_.revoke();

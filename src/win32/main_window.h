@@ -37,6 +37,8 @@ public:
     [[nodiscard]] Win32Platform& platform() noexcept { return platform_; }
     [[nodiscard]] DropTarget& dropTarget(DropOn target);
     [[nodiscard]] int dpi() const noexcept { return dpi_; }
+    // The window exists and is not on its way out.
+    [[nodiscard]] bool standing() const noexcept { return hwnd() != nullptr && !destroying_; }
     [[nodiscard]] int twipsToPixels(int twips) const noexcept {
         return ::MulDiv(twips, dpi_, layout::kTwipsPerInch);
     }
@@ -56,6 +58,7 @@ private:
     HINSTANCE instance_;
     bool quitOnClose_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    bool destroying_ = false;
     UniqueModule richEdit_;
     UniqueFont font_;
     std::array<HWND, layout::kControls.size()> controls_{};

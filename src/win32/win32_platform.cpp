@@ -83,7 +83,7 @@ std::u16string Win32Platform::executableDirectory() {
 
 void Win32Platform::closeAllWindows() {
     // The program has one window.
-    if (window_.hwnd()) ::DestroyWindow(window_.hwnd());
+    if (window_.standing()) ::DestroyWindow(window_.hwnd());
 }
 
 void Win32Platform::doEvents() {
@@ -92,7 +92,7 @@ void Win32Platform::doEvents() {
 
 void Win32Platform::sleep(std::uint32_t milliseconds) {
     (void)waitPumping(nullptr, milliseconds, window_.hwnd(),
-                      [this] { return window_.hwnd() != nullptr; });
+                      [this] { return window_.standing(); });
 }
 
 bool Win32Platform::startConsole() {
@@ -106,7 +106,7 @@ WindowHandle Win32Platform::consoleWindow() {
 bool Win32Platform::waitForConsoleExit(std::chrono::milliseconds limit) {
     if (!console_.process()) return true;
     return waitPumping(console_.process(), static_cast<DWORD>(limit.count()), window_.hwnd(),
-                       [this] { return window_.hwnd() != nullptr; });
+                       [this] { return window_.standing(); });
 }
 
 bool Win32Platform::clearClipboard() {
