@@ -76,6 +76,13 @@ TEST_F(WindowStartTest, ClosesOnceWithoutAQuestion) {
     EXPECT_TRUE(window.form().unloaded());
 }
 
+TEST_F(WindowStartTest, LoggingOffClosesIt) {
+    ::SendMessageW(window.hwnd(), WM_ENDSESSION, FALSE, 0);  // the session goes on
+    EXPECT_NE(window.hwnd(), nullptr);
+    ::SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(window.hwnd(), nullptr);
+}
+
 TEST_F(WindowStartTest, ASleepEndsWhenTheWindowCloses) {
     ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
     // Ten minutes unless the close ends it: the test's time limit would fail it.
