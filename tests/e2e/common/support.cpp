@@ -57,6 +57,8 @@ Process start(const std::wstring& command_line, Console console, const std::wstr
         si.wShowWindow = SW_SHOWNORMAL;
     } else if (console == Console::none) {
         flags |= CREATE_NO_WINDOW;
+    } else if (console == Console::detached) {
+        flags |= DETACHED_PROCESS;
     }
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr,

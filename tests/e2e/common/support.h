@@ -19,7 +19,7 @@ inline constexpr DWORD kPatience = 20000;
 
 // A new folder under the user's temp folder, removed with its contents.
 class TempDir {
-  public:
+public:
     explicit TempDir(std::wstring_view name);
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -28,12 +28,12 @@ class TempDir {
     // path() + "\" + name, created as a folder.
     [[nodiscard]] std::wstring subdir(std::wstring_view name) const;
 
-  private:
+private:
     std::wstring path_;
 };
 
 class Process {
-  public:
+public:
     Process() = default;
     Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
     [[nodiscard]] DWORD pid() const { return pid_; }
@@ -44,7 +44,7 @@ class Process {
     // Ends it if it still runs.
     void kill() const;
 
-  private:
+private:
     UniqueHandle handle_;
     DWORD pid_ = 0;
 };
@@ -52,7 +52,8 @@ class Process {
 enum class Console {
     inherit,  // share the test's console (or none)
     none,     // a console program without a console window
-    own       // a new console window, shown normally
+    own,      // a new console window, shown normally
+    detached  // no console at all, as a program started from the desktop
 };
 
 // Starts command_line; ADD_FAILURE and an invalid Process when it cannot.

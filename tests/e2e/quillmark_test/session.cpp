@@ -1,0 +1,219 @@
+#include "session.h"
+
+#include <tlhelp32.h>
+
+#include <filesystem>
+
+#include "quill_form.h"
+#include "win_util.h"
+
+namespace quill::e2e::test {
+
+std::wstring pages_failed(int count) {
+    return L"html作成失敗 " + std::to_wstring(count) + L" 件";
+}
+
+void expect_usual_run(const RunWatch& run) {
+    EXPECT_TRUE(run.command2_converting) << "Command2 did not say 変換中";
+    EXPECT_TRUE(run.left_topmost) << "the window stayed topmost during the run";
+    EXPECT_FALSE(run.raised_midway) << "the window became topmost again before the run ended";
+    EXPECT_TRUE(run.console_seen) << "no console window showed";
+    ASSERT_FALSE(run.captions.empty());
+    EXPECT_EQ(to_utf8(run.captions.front()), to_utf8(kConverting));
+    for (const auto& c : run.captions)
+        EXPECT_TRUE(c == kConverting || c == kWritingPages) << "caption " << to_utf8(c);
+}
+
+bool process_running(std::wstring_view exe_name) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szExeFile, std::wstring(exe_name).c_str()) == 0) return true;
+    }
+    return false;
+}
+
+void QuillmarkTest::SetUp() {
+    for (const wchar_t* exe : {L"Quillmark.exe", L"xdoc2txt.exe"}) {
+        ASSERT_TRUE(CopyFileW(helper_path(exe).c_str(), (app_dir_ + L"\\" + exe).c_str(), FALSE))
+            << "cannot install " << to_utf8(exe);
+    }
+    // Its presence turns the converter's log on.
+    ASSERT_TRUE(write_file_bytes(app_dir_ + L"\\xdoc2txt.log", ""));
+    ASSERT_NO_FATAL_FAILURE(start_paste_helper());
+    ASSERT_NO_FATAL_FAILURE(start_quillmark());
+}
+
+void QuillmarkTest::start_paste_helper() {
+    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
+    helper_ =
+        start(quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(paste_log_),
+              Console::none);
+    ASSERT_TRUE(helper_.valid());
+    const HANDLE both[] = {ready.get(), helper_.handle()};
+    ASSERT_EQ(WaitForMultipleObjects(2, both, FALSE, kPatience), WAIT_OBJECT_0)
+        << "paste_helper did not get ready";
+}
+
+void QuillmarkTest::start_quillmark() {
+    // Without a console, as from the desktop. Under Wine a program started by a
+    // console program holds that console's handles even when it is a GUI program,
+    // and AttachConsole then refuses it: Quillmark would not find its console.
+    quillmark_ = start(quote_arg(app_dir_ + L"\\Quillmark.exe"), Console::detached);
+    ASSERT_TRUE(quillmark_.valid());
+    const DWORD pid = quillmark_.pid();
+    ASSERT_TRUE(poll_until(
+        [&] {
+            HWND found = FindWindowW(form::kWindowClass, nullptr);
+            DWORD owner = 0;
+            if (found) GetWindowThreadProcessId(found, &owner);
+            form_ = owner == pid && IsWindowVisible(found) ? found : nullptr;
+            return form_ != nullptr;
+        },
+        kPatience))
+        << "Quillmark's window did not show";
+    EXPECT_TRUE(poll_until([&] { return topmost(); }, kPatience)) << "not topmost at start";
+}
+
+void QuillmarkTest::TearDown() {
+    if (quillmark_.valid()) {
+        if (form_) PostMessageW(form_, WM_CLOSE, 0, 0);
+        EXPECT_EQ(quillmark_.wait(), 0u) << "Quillmark did not close cleanly";
+        quillmark_.kill();
+    }
+    if (helper_.valid()) {
+        UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuillmarkPasteHelperStop"));
+        if (stop) SetEvent(stop.get());
+        EXPECT_EQ(helper_.wait(), 0u) << "paste_helper did not stop cleanly";
+        helper_.kill();
+    }
+}
+
+std::wstring QuillmarkTest::document(std::wstring_view name, std::string_view bytes) const {
+    std::wstring path = doc_path(name);
+    EXPECT_TRUE(write_file_bytes(path, bytes)) << "cannot write " << to_utf8(path);
+    return path;
+}
+
+std::wstring QuillmarkTest::doc_path(std::wstring_view name) const {
+    return docs_ + L"\\" + std::wstring(name);
+}
+
+std::set<std::wstring> QuillmarkTest::doc_folder() const {
+    std::set<std::wstring> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(docs_, ec))
+        names.insert(entry.path().filename().wstring());
+    return names;
+}
+
+std::wstring QuillmarkTest::command_for(const std::wstring& source) const {
+    return L"\"" + app_dir_ + L"\\xdoc2txt\" -f \"" + source + L"\"";
+}
+
+std::vector<std::wstring> QuillmarkTest::converter_log() const {
+    return read_utf8_lines(app_dir_ + L"\\xdoc2txt.log");
+}
+
+std::vector<std::wstring> QuillmarkTest::paste_log() const {
+    return read_utf8_lines(paste_log_);
+}
+
+std::wstring QuillmarkTest::caption() const {
+    // A top-level window's caption is read without a message to its thread.
+    wchar_t text[256] = {};
+    GetWindowTextW(form_, text, 256);
+    return text;
+}
+
+std::wstring QuillmarkTest::control_text(int id) const {
+    // A control of another process answers WM_GETTEXT once its thread pumps.
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(GetDlgItem(form_, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                             SMTO_NORMAL, kPatience, &copied))
+        ADD_FAILURE() << "control " << id << " did not answer WM_GETTEXT";
+    return text;
+}
+
+bool QuillmarkTest::control_enabled(int id) const {
+    return IsWindowEnabled(GetDlgItem(form_, id)) != FALSE;
+}
+
+bool QuillmarkTest::topmost() const {
+    return (GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+void QuillmarkTest::click(int id) const {
+    // Posted: the handler runs for as long as the run takes.
+    EXPECT_TRUE(PostMessageW(GetDlgItem(form_, id), BM_CLICK, 0, 0));
+}
+
+void QuillmarkTest::drop(Target target, const std::vector<std::wstring>& paths) const {
+    static constexpr const wchar_t* kNames[] = {L"text1", L"command2", L"form"};
+    std::wstring cmd = quote_arg(helper_path(L"drop_driver.exe")) + L" --target " +
+                       kNames[static_cast<int>(target)] + L" --";
+    for (const auto& p : paths) cmd += L" " + quote_arg(p);
+    EXPECT_EQ(run(cmd, Console::inherit, 60000), 0u) << "drop_driver did not drop";
+}
+
+void QuillmarkTest::drop_documents(Target target, const std::vector<std::wstring>& paths) const {
+    static constexpr wchar_t kMarker[] = L"(drop under way)";
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(form_, form::kText1), WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(kMarker), SMTO_NORMAL, kPatience,
+                                    &result));
+    drop(target, paths);
+    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
+        << "the drop was not taken in; Text1: " << to_utf8(control_text(form::kText1));
+}
+
+RunWatch QuillmarkTest::run_html() const {
+    RunWatch watch;
+    click(form::kCommand2);
+    watch.started = poll_until([&] { return caption() == kConverting; }, kPatience);
+    if (!watch.started) {
+        ADD_FAILURE() << "the run did not start; caption: " << to_utf8(caption());
+        return watch;
+    }
+    watch.command2_converting =
+        poll_until([&] { return control_text(form::kCommand2) == kConverting; }, kPatience);
+    watch.ended = poll_until(
+        [&] {
+            const std::wstring now = caption();
+            if (now == kIdle) return true;
+            if (watch.captions.empty() || watch.captions.back() != now)
+                watch.captions.push_back(now);
+            if (!console_windows().empty()) watch.console_seen = true;
+            if (!topmost()) {
+                watch.left_topmost = true;
+            } else if (watch.left_topmost) {
+                watch.raised_midway = true;
+            }
+            return false;
+        },
+        kRunLimit);
+    EXPECT_TRUE(watch.ended) << "the run did not end; caption: " << to_utf8(caption());
+    return watch;
+}
+
+void QuillmarkTest::expect_idle_after_run(const std::wstring& text1) const {
+    // The caption turns back first; Text1 and the stacking follow at once.
+    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == text1; }, kPatience))
+        << "Text1: " << to_utf8(control_text(form::kText1)) << ", expected " << to_utf8(text1);
+    EXPECT_TRUE(poll_until([&] { return topmost(); }, kPatience)) << "not topmost again";
+    EXPECT_EQ(to_utf8(caption()), to_utf8(kIdle));
+    EXPECT_EQ(to_utf8(control_text(form::kCommand2)), to_utf8(kStart));
+    EXPECT_EQ(get_clipboard_text(clipboard_owner()), std::wstring(L"exit"));
+    EXPECT_TRUE(poll_until(console_gone, kPatience)) << "the console is still there";
+}
+
+bool QuillmarkTest::console_gone() {
+    return console_windows().empty() && !process_running(L"cmd.exe") &&
+           !process_running(L"xdoc2txt.exe");
+}
+
+}  // namespace quill::e2e::test

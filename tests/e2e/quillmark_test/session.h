@@ -1,0 +1,104 @@
+// One Quillmark under test: Quillmark.exe and the converter stand-in installed
+// side by side in a folder whose name has spaces and Japanese in it, the paste
+// helper running, Quillmark started and its window shown. Documents go to a
+// folder of their own, also with spaces and Japanese in its name.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support.h"
+
+namespace quill::e2e::test {
+
+// What Quillmark shows.
+inline constexpr wchar_t kIdle[] = L"Quillmark";
+inline constexpr wchar_t kReady[] = L"変換準備 OK";
+inline constexpr wchar_t kConverting[] = L"変換中";
+inline constexpr wchar_t kWritingPages[] = L"html作成中";
+inline constexpr wchar_t kPrompt[] = L"ファイルをここに落として下さい。";
+inline constexpr wchar_t kStart[] = L"変換 開始";
+[[nodiscard]] std::wstring pages_failed(int count);
+
+// Longest an HTML run may take here: a few sources at 1.5 s each, and slack.
+inline constexpr DWORD kRunLimit = 120000;
+
+enum class Target { text1, command2, form };
+
+// What a test saw of the window while an HTML run went on.
+struct RunWatch {
+    bool started = false;                // the caption turned to 変換中
+    bool ended = false;                  // ... and back to Quillmark
+    bool command2_converting = false;    // Command2 said 変換中 meanwhile
+    bool left_topmost = false;           // the window left the topmost band
+    bool raised_midway = false;          // ... and came back before the run ended
+    bool console_seen = false;           // a console window was on screen
+    std::vector<std::wstring> captions;  // captions shown during the run, in order
+};
+
+// The window during any HTML run: 変換中 in the caption and on Command2, out of
+// the topmost band until the end, a console on screen.
+void expect_usual_run(const RunWatch& run);
+
+class QuillmarkTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A document with these bytes in the documents folder; its path.
+    std::wstring document(std::wstring_view name, std::string_view bytes) const;
+    [[nodiscard]] std::wstring doc_path(std::wstring_view name) const;
+    // Names of the files and folders in the documents folder.
+    [[nodiscard]] std::set<std::wstring> doc_folder() const;
+
+    // The command line Quillmark pastes for a source, as the converter gets it.
+    [[nodiscard]] std::wstring command_for(const std::wstring& source) const;
+    [[nodiscard]] std::vector<std::wstring> converter_log() const;
+    [[nodiscard]] std::vector<std::wstring> paste_log() const;
+
+    // The window.
+    [[nodiscard]] HWND form() const { return form_; }
+    [[nodiscard]] std::wstring caption() const;
+    [[nodiscard]] std::wstring control_text(int id) const;
+    [[nodiscard]] bool control_enabled(int id) const;
+    [[nodiscard]] bool topmost() const;
+    void click(int id) const;
+
+    // Drops the paths on the target, from another process.
+    void drop(Target target, const std::vector<std::wstring>& paths) const;
+    // Drops documents and waits until Quillmark has taken the drop in: Text1
+    // gets a marker first and says 変換準備 OK again once the drop is handled.
+    void drop_documents(Target target, const std::vector<std::wstring>& paths) const;
+
+    // Presses Command2 and watches the window until the run is over.
+    RunWatch run_html() const;
+    // The window as an HTML run leaves it, Text1 showing text1; the console closed.
+    void expect_idle_after_run(const std::wstring& text1) const;
+    // No console window on screen and no cmd.exe or converter running.
+    [[nodiscard]] static bool console_gone();
+
+    // Quillmark's folder; Quillmark.exe and xdoc2txt.exe are in it.
+    [[nodiscard]] const std::wstring& app_dir() const { return app_dir_; }
+    [[nodiscard]] const Process& quillmark() const { return quillmark_; }
+
+private:
+    void start_paste_helper();
+    void start_quillmark();
+
+    TempDir root_{L"quill e2e"};
+    std::wstring app_dir_ = root_.subdir(L"Quillmark アプリ");
+    std::wstring docs_ = root_.subdir(L"書類 フォルダ");
+    std::wstring paste_log_ = root_.path() + L"\\paste.log";
+    Process helper_;
+    Process quillmark_;
+    HWND form_ = nullptr;
+};
+
+// Whether a program with this file name runs in the prefix.
+[[nodiscard]] bool process_running(std::wstring_view exe_name);
+
+}  // namespace quill::e2e::test
