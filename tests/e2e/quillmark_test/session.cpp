@@ -183,12 +183,16 @@ RunWatch QuillmarkTest::run_html() const {
         poll_until([&] { return control_text(form::kCommand2) == kConverting; }, kPatience);
     watch.ended = poll_until(
         [&] {
+            // The stacking is read before the caption: Quillmark turns the
+            // caption back before it raises the window, so a raised window
+            // seen with a run caption was raised during the run.
+            const bool top = topmost();
             const std::wstring now = caption();
             if (now == kIdle) return true;
             if (watch.captions.empty() || watch.captions.back() != now)
                 watch.captions.push_back(now);
             if (!console_windows().empty()) watch.console_seen = true;
-            if (!topmost()) {
+            if (!top) {
                 watch.left_topmost = true;
             } else if (watch.left_topmost) {
                 watch.raised_midway = true;
