@@ -258,8 +258,12 @@ int wmain(int argc, wchar_t** argv) {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi)) {
+        // Without this helper's console, as from the desktop: under Wine a GUI
+        // program started plainly by a console program holds that console's
+        // handles, and AttachConsole (Quillmark's way to its own console's
+        // window) then fails with ERROR_ACCESS_DENIED.
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                            nullptr, &si, &pi)) {
             std::fwprintf(stderr, L"paste_helper: cannot start %ls (error %lu)\n", cmd.c_str(),
                           GetLastError());
             return 4;
