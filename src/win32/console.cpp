@@ -73,6 +73,9 @@ HWND Console::window() const {
     // ask for its window. A process started through the console host owns
     // the window itself.
     HWND window = nullptr;
+    // A window program has no console of its own; one it was started with
+    // would keep it from attaching to another.
+    ::FreeConsole();
     if (::AttachConsole(processId_)) {
         window = ::GetConsoleWindow();
         ::FreeConsole();
