@@ -11,7 +11,7 @@ namespace quill::e2e {
 
 // A kernel object handle; both NULL and INVALID_HANDLE_VALUE mean "none".
 class UniqueHandle {
-  public:
+public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE h) : h_(h) {}
     UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
@@ -31,13 +31,13 @@ class UniqueHandle {
         h_ = h;
     }
 
-  private:
+private:
     HANDLE h_ = nullptr;
 };
 
 // Memory from GlobalAlloc until ownership passes elsewhere (e.g. SetClipboardData).
 class UniqueGlobal {
-  public:
+public:
     UniqueGlobal() = default;
     explicit UniqueGlobal(HGLOBAL h) : h_(h) {}
     UniqueGlobal(UniqueGlobal&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
@@ -57,14 +57,14 @@ class UniqueGlobal {
     [[nodiscard]] HGLOBAL get() const { return h_; }
     [[nodiscard]] HGLOBAL release() { return std::exchange(h_, nullptr); }
 
-  private:
+private:
     HGLOBAL h_ = nullptr;
 };
 
 // GlobalLock for the lifetime of the object.
 template <typename T>
 class GlobalLockGuard {
-  public:
+public:
     explicit GlobalLockGuard(HGLOBAL h) : h_(h), p_(h ? static_cast<T*>(GlobalLock(h)) : nullptr) {}
     GlobalLockGuard(const GlobalLockGuard&) = delete;
     GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
@@ -74,7 +74,7 @@ class GlobalLockGuard {
     [[nodiscard]] T* get() const { return p_; }
     [[nodiscard]] SIZE_T size() const { return p_ ? GlobalSize(h_) : 0; }
 
-  private:
+private:
     HGLOBAL h_;
     T* p_;
 };
@@ -82,7 +82,7 @@ class GlobalLockGuard {
 // The clipboard, opened for this scope. Another program may hold it for a
 // moment, so opening is retried for up to timeout_ms.
 class ClipboardSession {
-  public:
+public:
     explicit ClipboardSession(HWND owner, DWORD timeout_ms = 5000) {
         const ULONGLONG end = GetTickCount64() + timeout_ms;
         while (!(open_ = OpenClipboard(owner) != FALSE) && GetTickCount64() < end) Sleep(10);
@@ -94,14 +94,14 @@ class ClipboardSession {
     }
     [[nodiscard]] bool is_open() const { return open_; }
 
-  private:
+private:
     bool open_ = false;
 };
 
 // One COM interface reference.
 template <typename T>
 class ComPtr {
-  public:
+public:
     ComPtr() = default;
     // Takes over a reference the caller already holds.
     static ComPtr adopt(T* p) {
@@ -129,13 +129,13 @@ class ComPtr {
         return &p_;
     }
 
-  private:
+private:
     T* p_ = nullptr;
 };
 
 // OleInitialize / OleUninitialize for the calling thread.
 class OleScope {
-  public:
+public:
     OleScope() : hr_(OleInitialize(nullptr)) {}
     OleScope(const OleScope&) = delete;
     OleScope& operator=(const OleScope&) = delete;
@@ -144,13 +144,13 @@ class OleScope {
     }
     [[nodiscard]] HRESULT result() const { return hr_; }
 
-  private:
+private:
     HRESULT hr_;
 };
 
 // A window this program created.
 class UniqueWindow {
-  public:
+public:
     UniqueWindow() = default;
     explicit UniqueWindow(HWND h) : h_(h) {}
     UniqueWindow(UniqueWindow&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
@@ -168,12 +168,12 @@ class UniqueWindow {
     }
     [[nodiscard]] HWND get() const { return h_; }
 
-  private:
+private:
     HWND h_ = nullptr;
 };
 
 class UniqueHook {
-  public:
+public:
     explicit UniqueHook(HHOOK h) : h_(h) {}
     UniqueHook(const UniqueHook&) = delete;
     UniqueHook& operator=(const UniqueHook&) = delete;
@@ -182,7 +182,7 @@ class UniqueHook {
     }
     [[nodiscard]] HHOOK get() const { return h_; }
 
-  private:
+private:
     HHOOK h_;
 };
 

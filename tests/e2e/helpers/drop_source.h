@@ -18,7 +18,7 @@ namespace quill::e2e {
 // Offers one clipboard format as an HGLOBAL: a wide CF_HDROP file list or
 // CF_UNICODETEXT.
 class DropData final : public IDataObject {
-  public:
+public:
     [[nodiscard]] static std::vector<char> file_list(const std::vector<std::wstring>& paths);
     [[nodiscard]] static std::vector<char> unicode_text(const std::wstring& text);
 
@@ -47,7 +47,7 @@ class DropData final : public IDataObject {
         return OLE_E_ADVISENOTSUPPORTED;
     }
 
-  private:
+private:
     [[nodiscard]] FORMATETC format_etc() const {
         return {format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     }
@@ -60,7 +60,7 @@ class DropData final : public IDataObject {
 // Drops when the left button is up, cancels on Escape. Counts the calls that
 // DoDragDrop makes so that another thread can pace the mouse by them.
 class DropSource final : public IDropSource {
-  public:
+public:
     DropSource() = default;
     DropSource(const DropSource&) = delete;
     DropSource& operator=(const DropSource&) = delete;
@@ -77,7 +77,7 @@ class DropSource final : public IDropSource {
     std::atomic<DWORD> last_effect{DROPEFFECT_NONE};
     std::atomic<bool> cancel{false};  // set by another thread to give up
 
-  private:
+private:
     std::atomic<ULONG> refs_{1};
 };
 

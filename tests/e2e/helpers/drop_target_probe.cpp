@@ -35,7 +35,7 @@ void log_line(const std::wstring& line) {
 
 // Lives in wWinMain's scope; RevokeDragDrop lets go of it before it is destroyed.
 class ProbeTarget final : public IDropTarget {
-  public:
+public:
     explicit ProbeTarget(const wchar_t* name) : name_(name) {}
     ProbeTarget(const ProbeTarget&) = delete;
     ProbeTarget& operator=(const ProbeTarget&) = delete;
@@ -83,7 +83,7 @@ class ProbeTarget final : public IDropTarget {
         return S_OK;
     }
 
-  private:
+private:
     std::wstring name_;
     bool has_files_ = false;
     std::atomic<ULONG> refs_{1};
@@ -111,7 +111,7 @@ HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, in
 
 // Registers a drop target for the scope.
 class DropRegistration {
-  public:
+public:
     DropRegistration(HWND hwnd, IDropTarget* target)
         : hwnd_(hwnd), ok_(SUCCEEDED(RegisterDragDrop(hwnd, target))) {}
     DropRegistration(const DropRegistration&) = delete;
@@ -121,7 +121,7 @@ class DropRegistration {
     }
     [[nodiscard]] bool ok() const { return ok_; }
 
-  private:
+private:
     HWND hwnd_;
     bool ok_;
 };

@@ -81,7 +81,7 @@ void log_line(const std::wstring& line) {
 // `console`, through one of the processes that use that console (conhost, which
 // owns the window, is not one of them).
 class ConsoleAttachment {
-  public:
+public:
     explicit ConsoleAttachment(HWND console) {
         FreeConsole();  // AttachConsole needs this process to have none
         DWORD host_pid = 0;
@@ -105,7 +105,7 @@ class ConsoleAttachment {
     }
     [[nodiscard]] bool attached() const { return attached_; }
 
-  private:
+private:
     bool attached_ = false;
 };
 

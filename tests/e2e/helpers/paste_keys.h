@@ -9,7 +9,7 @@
 namespace quill::e2e {
 
 class PasteKeys {
-  public:
+public:
     enum class Action {
         pass,              // let the key through
         swallow,           // eat the key
@@ -49,7 +49,7 @@ class PasteKeys {
         return Action::pass;
     }
 
-  private:
+private:
     enum class State { idle, menu_open, edit_open };
     enum class Logical { other, space, e, p };
 

@@ -8,7 +8,7 @@ namespace quill::e2e::test {
 namespace {
 
 class ConverterInConsole : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(CopyFileW(helper_path(L"xdoc2txt.exe").c_str(),
                               (tools_ + L"\\xdoc2txt.exe").c_str(), FALSE));

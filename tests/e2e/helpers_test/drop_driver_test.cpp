@@ -10,7 +10,7 @@ namespace quill::e2e::test {
 namespace {
 
 class DropDriver : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         probe_ =
             start(quote_arg(helper_path(L"drop_target_probe.exe")) + L" --log " + quote_arg(log_),

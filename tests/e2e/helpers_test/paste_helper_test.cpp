@@ -9,7 +9,7 @@ namespace {
 
 // A running paste_helper, a tools folder with the converter, a documents folder.
 class PasteHelperLive : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(CopyFileW(helper_path(L"xdoc2txt.exe").c_str(),
                               (tools_ + L"\\xdoc2txt.exe").c_str(), FALSE));
@@ -115,7 +115,7 @@ TEST_F(PasteHelperLive, PastesQueueBehindARunningCommandAndExitClosesTheConsole)
 
 // A plain window that records the keys it receives.
 class KeyRecorder {
-  public:
+public:
     KeyRecorder() {
         WNDCLASSW wc = {};
         wc.lpfnWndProc = proc;
@@ -134,7 +134,7 @@ class KeyRecorder {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
 
-  private:
+private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         auto* self = reinterpret_cast<KeyRecorder*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) {
