@@ -1,5 +1,6 @@
 // Drops through each of the window's three drop targets, with home-made data.
 
+#include "drop_source.h"
 #include "test_support.h"
 
 namespace quill::win32::test {
@@ -7,7 +8,15 @@ namespace {
 
 using DropTest = WindowTest;
 
-DWORD dropOn(DropTarget& target, DraggedData& data) {
+using e2e::DropData;
+
+// Data offering a file list, or only text when no paths are given.
+DropData dragged(const std::vector<std::wstring>& paths) {
+    return paths.empty() ? DropData(CF_UNICODETEXT, DropData::unicode_text(L"some dragged text"))
+                         : DropData(CF_HDROP, DropData::file_list(paths));
+}
+
+DWORD dropOn(DropTarget& target, IDataObject& data) {
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     EXPECT_EQ(target.DragEnter(&data, MK_LBUTTON, POINTL{}, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
@@ -18,7 +27,7 @@ DWORD dropOn(DropTarget& target, DraggedData& data) {
 
 TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
     Form1& form = window.form();
-    DraggedData text1Files({L"C:\\docs\\a.doc", L"C:\\会議 資料\\b.doc"});
+    DropData text1Files = dragged({L"C:\\docs\\a.doc", L"C:\\会議 資料\\b.doc"});
     dropOn(window.dropTarget(DropOn::Text1), text1Files);
     pump();
     ASSERT_EQ(form.list2().count(), 2);
@@ -28,9 +37,9 @@ TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
     EXPECT_EQ(windowText(window.hwnd()), u"変換準備 OK");
     EXPECT_EQ(windowText(window.control(layout::kText1)), u"変換準備 OK");
 
-    DraggedData buttonFiles({L"C:\\docs\\c.pdf"});
+    DropData buttonFiles = dragged({L"C:\\docs\\c.pdf"});
     dropOn(window.dropTarget(DropOn::Command2), buttonFiles);
-    DraggedData formFiles({L"C:\\docs\\p.htm"});
+    DropData formFiles = dragged({L"C:\\docs\\p.htm"});
     dropOn(window.dropTarget(DropOn::Form), formFiles);
     pump();
     EXPECT_EQ(form.list2().count(), 4);
@@ -39,7 +48,7 @@ TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
     EXPECT_EQ(form.list1().count(), 0);
 
     // Dragged text offers no file list: nothing is queued, the flag clears.
-    DraggedData text({});
+    DropData text = dragged({});
     dropOn(window.dropTarget(DropOn::Text1), text);
     pump();
     EXPECT_EQ(form.list2().count(), 4);
@@ -57,7 +66,7 @@ TEST_F(DropTest, TheThreeTargetsAreRegistered) {
 }
 
 TEST_F(DropTest, UnsupportedFilesLeaveTheButtonDisabled) {
-    DraggedData files({L"C:\\docs\\setup.exe", L"C:\\docs\\report.docx"});
+    DropData files = dragged({L"C:\\docs\\setup.exe", L"C:\\docs\\report.docx"});
     dropOn(window.dropTarget(DropOn::Form), files);
     pump();
     EXPECT_EQ(window.form().list2().count(), 0);

@@ -31,45 +31,6 @@ void WindowTest::SetUp() {
     pump();
 }
 
-HRESULT DraggedData::QueryInterface(REFIID riid, void** object) {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-        *object = static_cast<IDataObject*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT DraggedData::QueryGetData(FORMATETC* requested) {
-    return requested && requested->cfFormat == format() && (requested->tymed & TYMED_HGLOBAL)
-               ? S_OK
-               : DV_E_FORMATETC;
-}
-
-HRESULT DraggedData::GetData(FORMATETC* requested, STGMEDIUM* medium) {
-    if (QueryGetData(requested) != S_OK) return DV_E_FORMATETC;
-    std::wstring list;
-    for (const std::wstring& path : paths_) list += path + L'\0';
-    list += L'\0';
-    const std::size_t header = format() == CF_HDROP ? sizeof(DROPFILES) : 0;
-    if (format() == CF_UNICODETEXT) list = L"some dragged text";
-    UniqueGlobal memory(
-        ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, header + (list.size() + 1) * sizeof(wchar_t)));
-    {
-        const GlobalLock<char> bytes(memory.get());
-        if (header) {
-            auto* files = reinterpret_cast<DROPFILES*>(bytes.get());
-            files->pFiles = sizeof(DROPFILES);
-            files->fWide = TRUE;
-        }
-        std::memcpy(bytes.get() + header, list.data(), list.size() * sizeof(wchar_t));
-    }
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = memory.release();
-    medium->pUnkForRelease = nullptr;
-    return S_OK;
-}
-
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];
     ::GetTempPathW(MAX_PATH, base);

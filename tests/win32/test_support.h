@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the in-process window tests: a started window, control
-// geometry in twips, and home-made drag-and-drop data.
+// geometry in twips, a temporary folder.
 
 #include <gtest/gtest.h>
 
@@ -29,37 +29,6 @@ protected:
 
     OleSession ole;
     MainWindow window{::GetModuleHandleW(nullptr), false};
-};
-
-// Data for a drop: a file list (CF_HDROP), or only text when no paths are
-// given. Lives on the stack; Release never deletes it.
-class DraggedData final : public IDataObject {
-public:
-    explicit DraggedData(std::vector<std::wstring> paths) : paths_(std::move(paths)) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out) out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-
-private:
-    [[nodiscard]] CLIPFORMAT format() const { return paths_.empty() ? CF_UNICODETEXT : CF_HDROP; }
-    std::vector<std::wstring> paths_;
 };
 
 // A folder of its own under the temporary folder, removed afterwards.

@@ -175,4 +175,25 @@ bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+Process start_paste_helper(const std::wstring& log) {
+    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
+    Process helper = start(quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(log), Console::none);
+    if (!helper.valid()) return helper;
+    const HANDLE both[] = {ready.get(), helper.handle()};
+    if (WaitForMultipleObjects(2, both, FALSE, kPatience) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "paste_helper did not get ready";
+        helper.kill();
+        return {};
+    }
+    return helper;
+}
+
+void stop_paste_helper(Process& helper) {
+    if (!helper.valid()) return;
+    UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuillmarkPasteHelperStop"));
+    if (stop) SetEvent(stop.get());
+    EXPECT_EQ(helper.wait(), 0u) << "paste_helper did not stop cleanly";
+    helper.kill();
+}
+
 }  // namespace quill::e2e::test

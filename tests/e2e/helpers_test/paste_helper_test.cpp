@@ -14,23 +14,13 @@ protected:
         ASSERT_TRUE(CopyFileW(helper_path(L"xdoc2txt.exe").c_str(),
                               (tools_ + L"\\xdoc2txt.exe").c_str(), FALSE));
         ASSERT_TRUE(write_file_bytes(converter_log_, ""));
-        UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
-        helper_ =
-            start(quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(paste_log_),
-                  Console::none);
+        helper_ = start_paste_helper(paste_log_);
         ASSERT_TRUE(helper_.valid());
-        const HANDLE both[] = {ready.get(), helper_.handle()};
-        ASSERT_EQ(WaitForMultipleObjects(2, both, FALSE, kPatience), WAIT_OBJECT_0)
-            << "paste_helper did not get ready";
     }
 
     void TearDown() override {
         if (console_.valid()) console_.kill();
-        if (!helper_.valid()) return;
-        UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuillmarkPasteHelperStop"));
-        if (stop) SetEvent(stop.get());
-        EXPECT_EQ(helper_.wait(), 0u) << "paste_helper did not stop cleanly";
-        helper_.kill();
+        stop_paste_helper(helper_);
     }
 
     // Starts cmd.exe in a new console window and puts that window in front.

@@ -48,14 +48,8 @@ void QuillmarkTest::SetUp() {
 }
 
 void QuillmarkTest::start_paste_helper() {
-    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
-    helper_ =
-        start(quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(paste_log_),
-              Console::none);
+    helper_ = test::start_paste_helper(paste_log_);
     ASSERT_TRUE(helper_.valid());
-    const HANDLE both[] = {ready.get(), helper_.handle()};
-    ASSERT_EQ(WaitForMultipleObjects(2, both, FALSE, kPatience), WAIT_OBJECT_0)
-        << "paste_helper did not get ready";
 }
 
 void QuillmarkTest::start_quillmark() {
@@ -84,12 +78,7 @@ void QuillmarkTest::TearDown() {
         EXPECT_EQ(quillmark_.wait(), 0u) << "Quillmark did not close cleanly";
         quillmark_.kill();
     }
-    if (helper_.valid()) {
-        UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuillmarkPasteHelperStop"));
-        if (stop) SetEvent(stop.get());
-        EXPECT_EQ(helper_.wait(), 0u) << "paste_helper did not stop cleanly";
-        helper_.kill();
-    }
+    stop_paste_helper(helper_);
 }
 
 std::wstring QuillmarkTest::document(std::wstring_view name, std::string_view bytes) const {
