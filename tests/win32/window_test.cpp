@@ -2,6 +2,7 @@
 // resources, and how it closes.
 
 #include "test_support.h"
+#include "version_resource.h"
 
 namespace quill::win32::test {
 namespace {
@@ -114,28 +115,7 @@ TEST(Resources, VersionAndIconOfTheProgram) {
     program = program.substr(0, program.rfind(L'\\'));
     program = program.substr(0, program.rfind(L'\\')) + L"\\src\\win32\\Quillmark.exe";
 
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
-    ASSERT_GT(size, 0u) << "no version resource in Quillmark.exe";
-    std::vector<char> info(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00000003u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00000003u);
-    const auto value = [&](const wchar_t* name) {
-        wchar_t* text = nullptr;
-        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104b0\\") + name;
-        return ::VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length)
-                   ? std::wstring(text)
-                   : std::wstring();
-    };
-    EXPECT_EQ(value(L"FileVersion"), L"0.03");
-    EXPECT_EQ(value(L"ProductVersion"), L"0.03");
-    EXPECT_EQ(value(L"ProductName"), L"quillmark");
-    EXPECT_EQ(value(L"InternalName"), L"quillmark");
+    expectProjectVersionResource(program);
 
     const UniqueModule module(::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module);
