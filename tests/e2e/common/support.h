@@ -92,5 +92,9 @@ void send_enter();
 [[nodiscard]] std::string cp932(std::wstring_view text);
 [[nodiscard]] std::vector<std::wstring> read_utf8_lines(const std::wstring& path);
 [[nodiscard]] bool file_exists(const std::wstring& path);
+// Names of the files and folders in a folder.
+[[nodiscard]] std::set<std::wstring> file_names(const std::wstring& folder);
+// The Unix path that Wine gives a Windows path (empty when it gives none).
+[[nodiscard]] std::string wine_unix_path(const std::wstring& path);
 
 }  // namespace quill::e2e::test

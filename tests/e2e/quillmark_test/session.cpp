@@ -2,8 +2,6 @@
 
 #include <tlhelp32.h>
 
-#include <filesystem>
-
 #include "quill_form.h"
 #include "win_util.h"
 
@@ -92,11 +90,7 @@ std::wstring QuillmarkTest::doc_path(std::wstring_view name) const {
 }
 
 std::set<std::wstring> QuillmarkTest::doc_folder() const {
-    std::set<std::wstring> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(docs_, ec))
-        names.insert(entry.path().filename().wstring());
-    return names;
+    return file_names(docs_);
 }
 
 std::wstring QuillmarkTest::command_for(const std::wstring& source) const {
