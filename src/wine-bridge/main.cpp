@@ -14,8 +14,9 @@
 // shell script is fixed; every path reaches it as an argument of its own, so
 // no file name can change what is run, read or written.
 //
-// Exit codes of its own: kUsage (as the converter's), and kNotWine,
-// kNoConverter, kBadPath, kNotStarted below.
+// Its own failures end with one line on standard error and an exit code: the
+// converter's codes for a wrong command line and a source it cannot reach, and
+// codes from 120 on, which the converter does not use, for the rest.
 
 #include <windows.h>
 
@@ -31,11 +32,11 @@ namespace {
 using quill::win32::UniqueFile;
 using quill::win32::UniqueHeapString;
 
-constexpr int kUsage = 2;
+constexpr int kUsage = 2;             // as the converter's
+constexpr int kSourceUnreadable = 3;  // as the converter's
 constexpr int kNotWine = 120;
 constexpr int kNoConverter = 121;
-constexpr int kBadPath = 122;
-constexpr int kNotStarted = 123;
+constexpr int kNotStarted = 122;
 
 // Shows text on a standard handle: as UTF-16 in a console, else in the ANSI
 // code page with CR LF line ends, as Windows programs write to files and pipes.
@@ -200,10 +201,15 @@ int wmain(int argc, wchar_t** argv) {
         return kNoConverter;
     }
     const auto unix_converter = unix_path(*wine, converter);
+    if (!unix_converter) {
+        complain(L"no Unix path for the Linux converter " + converter);
+        return kNoConverter;
+    }
+    // Wine maps a missing file, but not a missing folder.
     const auto unix_source = unix_path(*wine, argv[2]);
-    if (!unix_converter || !unix_source) {
-        complain(L"no Unix path for " + std::wstring(unix_converter ? argv[2] : converter));
-        return kBadPath;
+    if (!unix_source) {
+        complain(std::wstring(argv[2]) + L": no such folder");
+        return kSourceUnreadable;
     }
     const CaptureFile out;
     const CaptureFile err;
