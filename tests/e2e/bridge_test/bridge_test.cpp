@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "own_console.h"
 #include "support.h"
 #include "win_util.h"
 
@@ -13,93 +14,12 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-// A console of this test's own: commands run in it with its input and output
-// as their standard handles, and its screen is read back.
-class OwnConsole {
-public:
-    OwnConsole() {
-        FreeConsole();
-        if (!AllocConsole()) ADD_FAILURE() << "no console: error " << GetLastError();
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-        in_.reset(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, share, &inherit,
-                              OPEN_EXISTING, 0, nullptr));
-        out_.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, share, &inherit,
-                               OPEN_EXISTING, 0, nullptr));
-        if (!in_ || !out_) ADD_FAILURE() << "cannot open the console's buffers";
-        // Wide enough that no line of the tests wraps.
-        if (!SetConsoleScreenBufferSize(out_.get(), COORD{400, 100}))
-            ADD_FAILURE() << "cannot widen the console: error " << GetLastError();
-    }
-    OwnConsole(const OwnConsole&) = delete;
-    OwnConsole& operator=(const OwnConsole&) = delete;
-    ~OwnConsole() { FreeConsole(); }
-
-    // Runs command_line on a cleared screen; its exit code.
-    std::optional<DWORD> run(const std::wstring& command_line) {
-        clear();
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = in_.get();
-        si.hStdOutput = out_.get();
-        si.hStdError = out_.get();
-        PROCESS_INFORMATION pi = {};
-        std::wstring cmd = command_line;
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                            &pi)) {
-            ADD_FAILURE() << "cannot start " << to_utf8(command_line);
-            return std::nullopt;
-        }
-        CloseHandle(pi.hThread);
-        const Process process(pi.hProcess, pi.dwProcessId);
-        const auto code = process.wait(kBridgeLimit);
-        if (!code) ADD_FAILURE() << "did not end: " << to_utf8(command_line);
-        process.kill();
-        return code;
-    }
-
-    // The screen's lines without trailing blanks, up to the last non-empty one.
-    Lines screen() const {
-        CONSOLE_SCREEN_BUFFER_INFO info = {};
-        if (!GetConsoleScreenBufferInfo(out_.get(), &info)) return {};
-        const DWORD width = static_cast<DWORD>(info.dwSize.X);
-        Lines lines;
-        for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
-            std::wstring row(width, L' ');
-            DWORD got = 0;
-            ReadConsoleOutputCharacterW(out_.get(), row.data(), width, COORD{0, y}, &got);
-            row.resize(row.find_last_not_of(L' ') + 1);
-            lines.push_back(row);
-        }
-        while (!lines.empty() && lines.back().empty()) lines.pop_back();
-        return lines;
-    }
-
-    // Generous: LibreOffice may take seconds for one document.
-    static constexpr DWORD kBridgeLimit = 180000;
-
-private:
-    void clear() const {
-        CONSOLE_SCREEN_BUFFER_INFO info = {};
-        GetConsoleScreenBufferInfo(out_.get(), &info);
-        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
-        DWORD done = 0;
-        FillConsoleOutputCharacterW(out_.get(), L' ', cells, COORD{0, 0}, &done);
-        SetConsoleCursorPosition(out_.get(), COORD{0, 0});
-    }
-
-    UniqueHandle in_;
-    UniqueHandle out_;
-};
-
 class Bridge : public ::testing::Test {
 protected:
     // The command Quillmark pastes, as "cmd /c" runs it.
     static std::wstring command(const std::wstring& app_dir, const std::wstring& source,
                                 const std::wstring& redirect = {}) {
-        return L"cmd.exe /s /c \"\"" + app_dir + L"xdoc2txt\" -f \"" + source + L"\"" + redirect +
-               L"\"";
+        return cmd_c(converter_command(app_dir, source) + redirect);
     }
 
     std::wstring document(std::wstring_view name, std::string_view bytes) const {
@@ -112,7 +32,7 @@ protected:
     static Lines call_of(const std::wstring& source) { return read_utf8_lines(source + L".args"); }
 
     // The bridge beside the fake converter, in a folder with a space and Japanese.
-    const std::wstring app_ = helper_path(L"橋 bridge\\");
+    const std::wstring app_ = helper_path(L"橋 bridge");
     TempDir root_{L"quill bridge"};
     std::wstring docs_ = root_.subdir(L"書類 フォルダ");
     OwnConsole console_;
@@ -191,27 +111,27 @@ TEST_F(Bridge, MissingPiecesAreOneLineAndAFailure) {
     EXPECT_EQ(console_.run(command(app_, astray)), 3u);
     EXPECT_EQ(console_.screen(), Lines{L"xdoc2txt: " + astray + L": no such folder"});
 
-    const std::wstring lonely = root_.subdir(L"アプリ のみ") + L"\\";
+    const std::wstring lonely = root_.subdir(L"アプリ のみ");
     ASSERT_TRUE(
-        CopyFileW((app_ + L"xdoc2txt.exe").c_str(), (lonely + L"xdoc2txt.exe").c_str(), FALSE));
+        CopyFileW((app_ + L"\\xdoc2txt.exe").c_str(), (lonely + L"\\xdoc2txt.exe").c_str(), FALSE));
     const std::wstring source = document(L"a.doc", "stderr not run\n");
     const auto status = console_.run(command(lonely, source));
     // Not a code of the converter's.
     ASSERT_TRUE(status.has_value());
     EXPECT_GE(*status, 8u);
     EXPECT_EQ(console_.screen(),
-              Lines{L"xdoc2txt: the Linux converter is missing: " + lonely + L"linux\\xdoc2txt"});
+              Lines{L"xdoc2txt: the Linux converter is missing: " + lonely + L"\\linux\\xdoc2txt"});
     EXPECT_EQ(file_names(docs_), std::set<std::wstring>{L"a.doc"});
 }
 
 TEST_F(Bridge, UsageErrorsRunNoConverter) {
     const std::wstring source = document(L"a.doc", "stderr not run\n");
-    const std::wstring exe = L"\"" + app_ + L"xdoc2txt\"";
+    const std::wstring exe = L"\"" + app_ + L"\\xdoc2txt\"";
     for (const std::wstring& args : {std::wstring(), std::wstring(L" -f"), L" \"" + source + L"\"",
                                      L" -f \"" + source + L"\" \"" + source + L"\"",
                                      L" -x \"" + source + L"\"", std::wstring(L" -f \"\"")}) {
         SCOPED_TRACE(to_utf8(args));
-        EXPECT_EQ(console_.run(L"cmd.exe /s /c \"" + exe + args + L"\""), 2u);
+        EXPECT_EQ(console_.run(cmd_c(exe + args)), 2u);
         EXPECT_EQ(console_.screen(), Lines{L"xdoc2txt: usage: xdoc2txt -f SOURCE"});
     }
     EXPECT_EQ(file_names(docs_), std::set<std::wstring>{L"a.doc"});

@@ -80,6 +80,14 @@ std::optional<DWORD> run(const std::wstring& command_line, Console console, DWOR
     return code;
 }
 
+std::wstring converter_command(const std::wstring& folder, const std::wstring& source) {
+    return L"\"" + folder + L"\\xdoc2txt\" -f \"" + source + L"\"";
+}
+
+std::wstring cmd_c(const std::wstring& command) {
+    return L"cmd.exe /s /c \"" + command + L"\"";
+}
+
 std::wstring helper_path(std::wstring_view exe_name) {
     return exe_dir() + std::wstring(exe_name);
 }

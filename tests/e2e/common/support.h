@@ -63,6 +63,12 @@ enum class Console {
 [[nodiscard]] std::optional<DWORD> run(const std::wstring& command_line, Console console,
                                        DWORD timeout_ms = kPatience);
 
+// The command Quillmark pastes for a source: "<folder>\xdoc2txt" -f "<source>".
+[[nodiscard]] std::wstring converter_command(const std::wstring& folder,
+                                             const std::wstring& source);
+// cmd.exe running one command line, as "cmd /c" (quotes kept as they are).
+[[nodiscard]] std::wstring cmd_c(const std::wstring& command);
+
 // Path of a program built beside this test.
 [[nodiscard]] std::wstring helper_path(std::wstring_view exe_name);
 
