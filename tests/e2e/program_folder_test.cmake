@@ -1,10 +1,10 @@
 # Installs the Windows build into PREFIX (emptied first) and checks the program
 # folder: Quillmark.exe and xdoc2txt.exe (Windows programs), the Linux converter
-# as the executable linux/xdoc2txt when LINUX_CONVERTER is on, and nothing else
-# at the top: no tests, no test helpers.
+# as the executable linux/xdoc2txt, and nothing else at the top: no tests, no
+# test helpers.
 #
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DLINUX_CONVERTER=ON|OFF -P program_folder_test.cmake
-foreach(var BUILD_DIR PREFIX LINUX_CONVERTER)
+#   cmake -DBUILD_DIR=... -DPREFIX=... -P program_folder_test.cmake
+foreach(var BUILD_DIR PREFIX)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -35,19 +35,22 @@ endfunction()
 
 expect_magic(Quillmark.exe 4d5a "Windows program")
 expect_magic(xdoc2txt.exe 4d5a "Windows program")
-set(expected_top Quillmark.exe xdoc2txt.exe)
-if(LINUX_CONVERTER)
-  expect_magic(linux/xdoc2txt 7f454c46 "Linux program")
-  execute_process(COMMAND test -x "${PREFIX}/linux/xdoc2txt" RESULT_VARIABLE not_executable)
-  if(not_executable)
-    list(APPEND failures "linux/xdoc2txt is not executable")
+expect_magic(linux/xdoc2txt 7f454c46 "Linux program")
+execute_process(COMMAND test -x "${PREFIX}/linux/xdoc2txt" RESULT_VARIABLE not_executable)
+if(not_executable)
+  list(APPEND failures "linux/xdoc2txt is not executable")
+else()
+  # It runs here, on the build machine, from the folder.
+  execute_process(COMMAND "${PREFIX}/linux/xdoc2txt" --help RESULT_VARIABLE help_result
+                  OUTPUT_QUIET ERROR_VARIABLE help_error)
+  if(NOT help_result EQUAL 0)
+    list(APPEND failures "linux/xdoc2txt --help failed (${help_result}): ${help_error}")
   endif()
-  list(APPEND expected_top linux)
 endif()
+set(expected_top Quillmark.exe linux xdoc2txt.exe)
 
 file(GLOB top RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT top)
-list(SORT expected_top)
 if(NOT top STREQUAL expected_top)
   list(APPEND failures "the folder holds [${top}], expected [${expected_top}]")
 endif()
