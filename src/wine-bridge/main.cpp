@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "module_path.h"
 #include "scoped.h"
 
 namespace {
@@ -75,15 +76,7 @@ void complain(const std::wstring& line) {
 
 // This program's folder, with a trailing backslash.
 [[nodiscard]] std::wstring exe_dir() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = quill::win32::executablePath();
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
