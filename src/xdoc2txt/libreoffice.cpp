@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "document_signature.h"
 #include "environment.h"
 #include "interruption.h"
 
@@ -68,6 +69,15 @@ private:
     std::string path_;
 };
 
+// The first bytes of a file, for its signature.
+std::string readHead(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kSignatureBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
 }  // namespace
 
 std::string fileUrl(std::string_view path) {
@@ -105,12 +115,16 @@ LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::str
     }
 }
 
-ReadResult LibreOffice::convert(const std::string& source, std::string_view suffix,
+ReadResult LibreOffice::convert(const std::string& source, Format format, std::string_view suffix,
                                 std::string_view filter, std::string_view extension,
                                 const std::function<ReadResult(const std::string&)>& use) const {
     if (program_.empty()) return ReadResult::missing("LibreOffice is not installed");
-    if (cacheFolder_.empty())
+    if (!looksLikeDocument(format, readHead(source))) {
+        return ReadResult::failed("LibreOffice: the file is not a document of its kind");
+    }
+    if (cacheFolder_.empty()) {
         return ReadResult::failed("LibreOffice: no cache folder for its profile");
+    }
 
     // Another xdoc2txt's call ends within its time limit.
     ProfileLock lock;

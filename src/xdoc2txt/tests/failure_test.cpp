@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "program_support.h"
@@ -136,6 +137,24 @@ TEST(Failures, ACorruptDocumentKeepsTheOlderText) {
     EXPECT_NE(run.err.find("conversion failed: pdftotext"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(folder / "broken.txt"), "the older text\n");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"broken.pdf", "broken.txt"}));
+}
+
+// Binary noise under a document's name is no document: no reader may pass
+// it off as text (LibreOffice would import it as plain text).
+TEST(Failures, NoiseIsNoDocument) {
+    const Folder folder;
+    std::mt19937 random(11);
+    std::string noise(4096, '\0');
+    for (char& byte : noise) byte = static_cast<char>(random() & 0xFF);
+    for (const std::string name :
+         {"noise.doc", "noise.xls", "noise.ppt", "noise.rtf", "noise.wk4"}) {
+        writeFile(folder / name, noise);
+        const RunResult run = runXdoc2txt({"-f", folder / name});
+        EXPECT_EQ(run.exitCode, 6) << name << ": " << run.err;
+        EXPECT_TRUE(oneLine(run.err)) << run.err;
+        EXPECT_FALSE(exists(folder / "noise.txt")) << name;
+        ::unlink((folder / name).c_str());
+    }
 }
 
 TEST(Failures, ATextThatCannotBeWritten) {
