@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -128,6 +129,29 @@ TEST(ReaderEnvironment, DropsWhatMisleadsReaders) {
     EXPECT_EQ(environment,
               (std::vector<std::string>{"DISPLAY=:9", "TMPDIR=/tmp/t", "PATH=/usr/bin:/bin",
                                         "HOME=/home/u", "LC_ALL=C.UTF-8"}));
+}
+
+TEST(CacheFolder, UnderTheCacheHomeElseTheTemporaryFolder) {
+    namespace fs = std::filesystem;
+    const std::string base = ::testing::TempDir() + "/cache-folder-test";
+    fs::remove_all(base);
+    fs::create_directories(base + "/blocked");
+    std::ofstream(base + "/blocked/xdoc2txt") << "a file where the folder would be";
+    ::setenv("TMPDIR", (base + "/tmp").c_str(), 1);
+    fs::create_directory(base + "/tmp");
+
+    ::setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);
+    EXPECT_EQ(cacheFolder(), base + "/cache/xdoc2txt");
+    EXPECT_EQ(fs::status(base + "/cache/xdoc2txt").permissions(), fs::perms::owner_all);
+    ::setenv("XDG_CACHE_HOME", (base + "/blocked").c_str(), 1);
+    EXPECT_EQ(cacheFolder(), base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    // Someone else's link in its place is not taken.
+    fs::remove(base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    fs::create_directory_symlink(base, base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    EXPECT_EQ(cacheFolder(), "");
+    ::unsetenv("XDG_CACHE_HOME");
+    ::unsetenv("TMPDIR");
+    fs::remove_all(base);
 }
 
 TEST(SearchPath, AbsoluteEntriesOnly) {

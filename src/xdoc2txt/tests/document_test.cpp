@@ -77,6 +77,7 @@ const Document kDocuments[] = {
      {},
      {},
      true},
+    {"HtmlDeclaredXSjis", "ja-declared-x-sjis.html", "x-sjis.html", "x-sjis.txt", {}, {}, {}, true},
     {"HtmlDeclaredUtf8",
      "new-maintainer.html",
      "new-maintainer.HTML",
