@@ -1,5 +1,6 @@
 #include "format_readers.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "environment.h"

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -76,6 +77,19 @@ std::string readHead(const std::string& path) {
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
     return head;
+}
+
+// The last line in LibreOffice's output that tells an error ("Error: ...").
+std::string reportedError(const std::string& output) {
+    std::string found;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        const std::size_t end = std::min(output.find('\n', start), output.size());
+        const std::string_view line(output.data() + start, end - start);
+        if (line.find("Error") != std::string_view::npos) found = lastLine(line);
+        start = end + 1;
+    }
+    return found;
 }
 
 }  // namespace
@@ -161,16 +175,20 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
                     outFolder,
                     input};
     command.timeLimit = timeLimit_;
-    const ProcessResult result = runner_.run(command);
-    if (result.end != ProcessResult::End::kExited) {
-        // A run cut short may leave its profile half written: start afresh.
+    // A run cut short may leave its profile half written: the next starts afresh.
+    ProcessResult result;
+    try {
+        result = runner_.run(command);
+    } catch (const Interrupted&) {
         fs::remove_all(profile, error);
+        throw;
     }
+    if (result.end != ProcessResult::End::kExited) fs::remove_all(profile, error);
     if (!result.succeeded()) return ReadResult::failed("LibreOffice " + result.failure(timeLimit_));
 
     const std::string output = outFolder + "/source." + std::string(extension);
     if (!fs::exists(output, error)) {
-        const std::string said = lastLine(result.err.empty() ? result.out : result.err);
+        const std::string said = reportedError(result.out + "\n" + result.err);
         return ReadResult::failed("LibreOffice could not convert the file" +
                                   (said.empty() ? std::string() : ": " + said));
     }
