@@ -10,11 +10,13 @@
 
 #include "child_process.h"
 #include "environment.h"
+#include "process_end.h"
 
 namespace xdoc2txt {
 namespace {
 
 using namespace std::chrono_literals;
+using test::ends;
 
 Command shell(std::string script, std::vector<std::string> args = {}) {
     Command command{"/bin/sh", {"-c", std::move(script), "sh"}};
@@ -26,18 +28,6 @@ Command shell(std::string script, std::vector<std::string> args = {}) {
 const ProcessRunner& runner() {
     static const ProcessRunner instance({"PATH=/usr/bin:/bin", "MARK=set"});
     return instance;
-}
-
-// True once the process is gone (or a zombie nobody reaps), within a
-// generous safety limit.
-bool ends(pid_t pid) {
-    for (int i = 0; i < 1000; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string pidField, name, state;
-        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 TEST(ChildProcess, ArgumentsArriveAsGivenAndOutputIsCaptured) {

@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "process_end.h"
 #include "program_support.h"
 
 namespace xdoc2txt::test {
@@ -22,18 +23,6 @@ using namespace std::chrono_literals;
 
 bool oneLine(const std::string& text) {
     return !text.empty() && text.find('\n') == text.size() - 1;
-}
-
-// True once the process is gone (or a zombie nobody reaps), within a
-// generous safety limit.
-bool ends(pid_t pid) {
-    for (int i = 0; i < 1000; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string pidField, name, state;
-        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 // A PDF whose reader never ends on its own: it notes its own id and its
