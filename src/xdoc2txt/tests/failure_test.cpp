@@ -161,6 +161,17 @@ TEST(Failures, ATextThatCannotBeWritten) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"report.pdf", "report.txt"}));
 }
 
+// Under a parent that ignores SIGCHLD (Wine may be one), readers would be
+// reaped unseen and their exit status lost.
+TEST(Failures, ExitStatusSeenWhenTheParentIgnoresChildren) {
+    const Folder folder;
+    writeFile(folder / "broken.pdf", "%PDF-1.4\nnot a PDF at all\n");
+    const RunResult run = runXdoc2txt({"-f", folder / "broken.pdf"}, {}, {},
+                                      {"/bin/bash", "-c", "trap '' CHLD; exec \"$0\" \"$@\""});
+    EXPECT_EQ(run.exitCode, 6);
+    EXPECT_NE(run.err.find("pdftotext exited with status 1"), std::string::npos) << run.err;
+}
+
 TEST(Failures, NoReaderInstalled) {
     const Folder folder;
     writeFile(folder / "a.pdf", "%PDF-1.4");

@@ -77,14 +77,5 @@ TEST(ErrorLine, StaysOneLineWhateverTheName) {
     EXPECT_EQ(errorLine("/d/日本語.doc", "x"), "xdoc2txt: /d/日本語.doc: x\n");
 }
 
-TEST(Help, NamesEveryExitCode) {
-    const std::string help = helpText();
-    for (int code = 0; code <= 7; ++code) {
-        EXPECT_NE(help.find("\n  " + std::to_string(code) + "  "), std::string::npos) << code;
-    }
-    EXPECT_NE(help.find("XDOC2TXT_ENCODING"), std::string::npos);
-    EXPECT_NE(help.find("XDOC2TXT_TIMEOUT"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace xdoc2txt
