@@ -117,7 +117,11 @@ Reader wks2csv(const ReaderTools& tools, const std::string& source) {
                 for (int sheet = 1; sheet <= sheets; ++sheet) {
                     const ReadResult csv =
                         wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
-                    if (csv.kind != ReadResult::Kind::kText) return csv;
+                    // A sheet past the first that cannot be read ends the text.
+                    if (csv.kind != ReadResult::Kind::kText) {
+                        if (sheet == 1) return csv;
+                        break;
+                    }
                     const std::string rows = csvToTabbedRows(csv.text);
                     if (rows.empty()) continue;
                     if (!text.empty()) text += '\n';

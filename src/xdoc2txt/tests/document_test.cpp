@@ -160,5 +160,29 @@ TEST_P(Documents, Utf8Locale) {
 INSTANTIATE_TEST_SUITE_P(Formats, Documents, ::testing::ValuesIn(kDocuments),
                          [](const auto& info) { return std::string(info.param.test); });
 
+// No Debian package holds a Lotus file: a small 1-2-3 worksheet written
+// record by record (BOF, dimensions, two labels, a number, EOF).
+TEST(Lotus, AWorksheetReadsAsTabbedRows) {
+    const Folder folder;
+    const auto record = [](int opcode, const std::string& data) {
+        return std::string{static_cast<char>(opcode), '\0', static_cast<char>(data.size()), '\0'} +
+               data;
+    };
+    const auto cell = [](int column, int row) {
+        return std::string{'\xFF', static_cast<char>(column), '\0', static_cast<char>(row), '\0'};
+    };
+    const std::string fortyTwoAndAHalf("\0\0\0\0\0\x40\x45\x40", 8);  // 42.5, little-endian
+    const std::string sheet = record(0x00, std::string("\x06\x04", 2)) +
+                              record(0x06, std::string("\0\0\0\0\x01\0\x01\0", 8)) +
+                              record(0x0F, cell(0, 0) + std::string("'Hello\0", 7)) +
+                              record(0x0F, cell(1, 0) + std::string("'World, \"q\"\0", 12)) +
+                              record(0x0E, cell(0, 1) + fortyTwoAndAHalf) + record(0x01, "");
+    writeFile(folder / "sheet.WK4", sheet);
+    const RunResult run = runXdoc2txt({"-f", folder / "sheet.WK4"}, {"XDOC2TXT_ENCODING=CP932"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string text = readFile(folder / "sheet.txt");
+    EXPECT_NE(text.find("Hello\tWorld, \"q\"\r\n42.5\r\n"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace xdoc2txt::test
