@@ -15,8 +15,12 @@ bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool makeFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+// A folder of the user's own (made mode 0700 when missing), not a link.
+bool ownFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace
@@ -44,8 +48,12 @@ std::string cacheFolder() {
     }
     std::error_code error;
     std::filesystem::create_directories(base, error);
-    const std::string folder = base + "/xdoc2txt";
-    return makeFolder(folder) ? folder : std::string();
+    if (const std::string folder = base + "/xdoc2txt"; ownFolder(folder)) return folder;
+    // A home that cannot be written: the temporary folder, a folder per user.
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string folder = std::string(temporary && temporary[0] == '/' ? temporary : "/tmp") +
+                               "/xdoc2txt-" + std::to_string(::getuid());
+    return ownFolder(folder) ? folder : std::string();
 }
 
 std::string executableFolder() {

@@ -14,7 +14,8 @@ namespace xdoc2txt {
 [[nodiscard]] std::string homeFolder();
 
 // xdoc2txt's cache folder, $XDG_CACHE_HOME/xdoc2txt or ~/.cache/xdoc2txt,
-// made (mode 0700) when missing. Empty when it cannot be made.
+// made (mode 0700) when missing; where that cannot be written,
+// $TMPDIR/xdoc2txt-UID (or /tmp's). Empty when none can be had.
 [[nodiscard]] std::string cacheFolder();
 
 // The folder of the running executable (from /proc/self/exe).

@@ -1,5 +1,6 @@
 #include "format_readers.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "environment.h"
@@ -116,7 +117,11 @@ Reader wks2csv(const ReaderTools& tools, const std::string& source) {
                 for (int sheet = 1; sheet <= sheets; ++sheet) {
                     const ReadResult csv =
                         wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
-                    if (csv.kind != ReadResult::Kind::kText) return csv;
+                    // A sheet past the first that cannot be read ends the text.
+                    if (csv.kind != ReadResult::Kind::kText) {
+                        if (sheet == 1) return csv;
+                        break;
+                    }
                     const std::string rows = csvToTabbedRows(csv.text);
                     if (rows.empty()) continue;
                     if (!text.empty()) text += '\n';
@@ -126,10 +131,12 @@ Reader wks2csv(const ReaderTools& tools, const std::string& source) {
             }};
 }
 
-Reader officeText(const ReaderTools& tools, const std::string& source, const std::string& suffix) {
-    return {"LibreOffice", [&tools, source, suffix] {
+Reader officeText(const ReaderTools& tools, Format format, const std::string& source,
+                  const std::string& suffix) {
+    return {"LibreOffice", [&tools, format, source, suffix] {
                 return tools.office.convert(
-                    source, suffix, "txt:Text (encoded):UTF8", "txt", [](const std::string& text) {
+                    source, format, suffix, "txt:Text (encoded):UTF8", "txt",
+                    [](const std::string& text) {
                         auto content = readWholeFile(text);
                         return content ? ReadResult::of(std::move(*content))
                                        : ReadResult::failed("LibreOffice's text is unreadable");
@@ -139,10 +146,10 @@ Reader officeText(const ReaderTools& tools, const std::string& source, const std
 
 // Calc and Impress have no plain-text export of all their content: their
 // flat OpenDocument files are read by the helper.
-Reader officeFlat(const ReaderTools& tools, const std::string& source, const std::string& suffix,
-                  std::string extension, std::string mode) {
-    return {"LibreOffice", [&tools, source, suffix, extension, mode] {
-                return tools.office.convert(source, suffix, extension, extension,
+Reader officeFlat(const ReaderTools& tools, Format format, const std::string& source,
+                  const std::string& suffix, std::string extension, std::string mode) {
+    return {"LibreOffice", [&tools, format, source, suffix, extension, mode] {
+                return tools.office.convert(source, format, suffix, extension, extension,
                                             [&tools, mode](const std::string& flat) {
                                                 return runHelper(tools, mode, flat);
                                             });
@@ -157,17 +164,18 @@ std::vector<Reader> readersFor(Format format, const std::string& source, const s
         case Format::kPdf:
             return {pdftotext(tools, source)};
         case Format::kWord:
-            return {antiword(tools, source), officeText(tools, source, suffix)};
+            return {antiword(tools, source), officeText(tools, format, source, suffix)};
         case Format::kExcel:
-            return {xlrd(tools, source), officeFlat(tools, source, suffix, "fods", "ods")};
+            return {xlrd(tools, source), officeFlat(tools, format, source, suffix, "fods", "ods")};
         case Format::kPowerPoint:
-            return {officeFlat(tools, source, suffix, "fodp", "odp")};
+            return {officeFlat(tools, format, source, suffix, "fodp", "odp")};
         case Format::kRichText:
-            return {officeText(tools, source, suffix)};
+            return {officeText(tools, format, source, suffix)};
         case Format::kHtml:
             return {w3m(tools, source)};
         case Format::kLotus:
-            return {wks2csv(tools, source), officeFlat(tools, source, suffix, "fods", "ods")};
+            return {wks2csv(tools, source),
+                    officeFlat(tools, format, source, suffix, "fods", "ods")};
         case Format::kText:
         case Format::kIchitaro:
         case Format::kUnsupported:

@@ -27,6 +27,16 @@ void catchInterruptions() {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     ::sigaction(SIGPIPE, &ignore, nullptr);
+    // A parent (Wine, for one) may leave SIGCHLD ignored, which would reap
+    // the readers unseen and lose their exit status, or these signals blocked.
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    ::sigaction(SIGCHLD, &standard, nullptr);
+    sigset_t unblocked;
+    sigemptyset(&unblocked);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&unblocked, signal);
+    ::sigprocmask(SIG_UNBLOCK, &unblocked, nullptr);
 }
 
 int interruption() noexcept {

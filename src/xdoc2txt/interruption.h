@@ -5,7 +5,8 @@
 
 namespace xdoc2txt {
 
-// Catches the signals above from now on; SIGPIPE is ignored.
+// Catches the signals above from now on; SIGPIPE is ignored, SIGCHLD has
+// its default action.
 void catchInterruptions();
 
 // The signal that asked xdoc2txt to stop, or 0.

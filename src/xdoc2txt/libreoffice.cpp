@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <thread>
 
+#include "document_signature.h"
 #include "environment.h"
 #include "interruption.h"
 
@@ -68,6 +70,28 @@ private:
     std::string path_;
 };
 
+// The first bytes of a file, for its signature.
+std::string readHead(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kSignatureBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
+// The last line in LibreOffice's output that tells an error ("Error: ...").
+std::string reportedError(const std::string& output) {
+    std::string found;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        const std::size_t end = std::min(output.find('\n', start), output.size());
+        const std::string_view line(output.data() + start, end - start);
+        if (line.find("Error") != std::string_view::npos) found = lastLine(line);
+        start = end + 1;
+    }
+    return found;
+}
+
 }  // namespace
 
 std::string fileUrl(std::string_view path) {
@@ -105,12 +129,16 @@ LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::str
     }
 }
 
-ReadResult LibreOffice::convert(const std::string& source, std::string_view suffix,
+ReadResult LibreOffice::convert(const std::string& source, Format format, std::string_view suffix,
                                 std::string_view filter, std::string_view extension,
                                 const std::function<ReadResult(const std::string&)>& use) const {
     if (program_.empty()) return ReadResult::missing("LibreOffice is not installed");
-    if (cacheFolder_.empty())
+    if (!looksLikeDocument(format, readHead(source))) {
+        return ReadResult::failed("LibreOffice: the file is not a document of its kind");
+    }
+    if (cacheFolder_.empty()) {
         return ReadResult::failed("LibreOffice: no cache folder for its profile");
+    }
 
     // Another xdoc2txt's call ends within its time limit.
     ProfileLock lock;
@@ -147,16 +175,20 @@ ReadResult LibreOffice::convert(const std::string& source, std::string_view suff
                     outFolder,
                     input};
     command.timeLimit = timeLimit_;
-    const ProcessResult result = runner_.run(command);
-    if (result.end != ProcessResult::End::kExited) {
-        // A run cut short may leave its profile half written: start afresh.
+    // A run cut short may leave its profile half written: the next starts afresh.
+    ProcessResult result;
+    try {
+        result = runner_.run(command);
+    } catch (const Interrupted&) {
         fs::remove_all(profile, error);
+        throw;
     }
+    if (result.end != ProcessResult::End::kExited) fs::remove_all(profile, error);
     if (!result.succeeded()) return ReadResult::failed("LibreOffice " + result.failure(timeLimit_));
 
     const std::string output = outFolder + "/source." + std::string(extension);
     if (!fs::exists(output, error)) {
-        const std::string said = lastLine(result.err.empty() ? result.out : result.err);
+        const std::string said = reportedError(result.out + "\n" + result.err);
         return ReadResult::failed("LibreOffice could not convert the file" +
                                   (said.empty() ? std::string() : ": " + said));
     }

@@ -13,6 +13,7 @@
 
 #include "child_process.h"
 #include "reader_chain.h"
+#include "source_kind.h"
 
 namespace xdoc2txt {
 
@@ -23,9 +24,10 @@ public:
 
     // Converts the source (whose suffix is given, lower case) with the
     // export filter into a file of the given extension, and gives that
-    // file's path to `use` while it exists.
+    // file's path to `use` while it exists. A source that does not start
+    // like a document of its format is refused.
     [[nodiscard]] ReadResult convert(
-        const std::string& source, std::string_view suffix, std::string_view filter,
+        const std::string& source, Format format, std::string_view suffix, std::string_view filter,
         std::string_view extension, const std::function<ReadResult(const std::string&)>& use) const;
 
 private:

@@ -147,6 +147,11 @@ int run(int argc, char** argv) {
 }  // namespace xdoc2txt
 
 int main(int argc, char** argv) {
+    // Standard input, output and error open, so that no file or pipe
+    // xdoc2txt opens takes their numbers (a parent may have closed them).
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd) return 1;
+    }
     xdoc2txt::catchInterruptions();
     try {
         return xdoc2txt::run(argc, argv);

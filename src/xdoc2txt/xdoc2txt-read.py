@@ -117,16 +117,19 @@ def paragraph_text(element):
     return "".join(parts)
 
 
-def parse(path):
+def parse(path, kind):
+    """The root element of a flat OpenDocument file; None (said why) when it cannot be read."""
     import xml.etree.ElementTree as ElementTree
-    return ElementTree.parse(path).getroot()
+    try:
+        return ElementTree.parse(path).getroot()
+    except (OSError, ElementTree.ParseError) as error:
+        print("flat %s: %s" % (kind, error), file=sys.stderr)
+        return None
 
 
 def read_ods(path):
-    try:
-        root = parse(path)
-    except Exception as error:
-        print("flat spreadsheet: %s" % error, file=sys.stderr)
+    root = parse(path, "spreadsheet")
+    if root is None:
         return 1
     sheets = []
     for table in root.iter(q(TABLE, "table")):
@@ -155,10 +158,8 @@ def read_ods(path):
 
 
 def read_odp(path):
-    try:
-        root = parse(path)
-    except Exception as error:
-        print("flat presentation: %s" % error, file=sys.stderr)
+    root = parse(path, "presentation")
+    if root is None:
         return 1
     slides = []
 

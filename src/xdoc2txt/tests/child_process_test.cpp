@@ -4,16 +4,19 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "child_process.h"
 #include "environment.h"
+#include "process_end.h"
 
 namespace xdoc2txt {
 namespace {
 
 using namespace std::chrono_literals;
+using test::ends;
 
 Command shell(std::string script, std::vector<std::string> args = {}) {
     Command command{"/bin/sh", {"-c", std::move(script), "sh"}};
@@ -25,18 +28,6 @@ Command shell(std::string script, std::vector<std::string> args = {}) {
 const ProcessRunner& runner() {
     static const ProcessRunner instance({"PATH=/usr/bin:/bin", "MARK=set"});
     return instance;
-}
-
-// True once the process is gone (or a zombie nobody reaps), within a
-// generous safety limit.
-bool ends(pid_t pid) {
-    for (int i = 0; i < 1000; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string pidField, name, state;
-        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 TEST(ChildProcess, ArgumentsArriveAsGivenAndOutputIsCaptured) {
@@ -128,6 +119,29 @@ TEST(ReaderEnvironment, DropsWhatMisleadsReaders) {
     EXPECT_EQ(environment,
               (std::vector<std::string>{"DISPLAY=:9", "TMPDIR=/tmp/t", "PATH=/usr/bin:/bin",
                                         "HOME=/home/u", "LC_ALL=C.UTF-8"}));
+}
+
+TEST(CacheFolder, UnderTheCacheHomeElseTheTemporaryFolder) {
+    namespace fs = std::filesystem;
+    const std::string base = ::testing::TempDir() + "/cache-folder-test";
+    fs::remove_all(base);
+    fs::create_directories(base + "/blocked");
+    std::ofstream(base + "/blocked/xdoc2txt") << "a file where the folder would be";
+    ::setenv("TMPDIR", (base + "/tmp").c_str(), 1);
+    fs::create_directory(base + "/tmp");
+
+    ::setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);
+    EXPECT_EQ(cacheFolder(), base + "/cache/xdoc2txt");
+    EXPECT_EQ(fs::status(base + "/cache/xdoc2txt").permissions(), fs::perms::owner_all);
+    ::setenv("XDG_CACHE_HOME", (base + "/blocked").c_str(), 1);
+    EXPECT_EQ(cacheFolder(), base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    // Someone else's link in its place is not taken.
+    fs::remove(base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    fs::create_directory_symlink(base, base + "/tmp/xdoc2txt-" + std::to_string(::getuid()));
+    EXPECT_EQ(cacheFolder(), "");
+    ::unsetenv("XDG_CACHE_HOME");
+    ::unsetenv("TMPDIR");
+    fs::remove_all(base);
 }
 
 TEST(SearchPath, AbsoluteEntriesOnly) {

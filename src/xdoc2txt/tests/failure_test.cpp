@@ -10,8 +10,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
+#include "process_end.h"
 #include "program_support.h"
 
 namespace xdoc2txt::test {
@@ -21,18 +23,6 @@ using namespace std::chrono_literals;
 
 bool oneLine(const std::string& text) {
     return !text.empty() && text.find('\n') == text.size() - 1;
-}
-
-// True once the process is gone (or a zombie nobody reaps), within a
-// generous safety limit.
-bool ends(pid_t pid) {
-    for (int i = 0; i < 1000; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string pidField, name, state;
-        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
 }
 
 // A PDF whose reader never ends on its own: it notes its own id and its
@@ -138,6 +128,24 @@ TEST(Failures, ACorruptDocumentKeepsTheOlderText) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"broken.pdf", "broken.txt"}));
 }
 
+// Binary noise under a document's name is no document: no reader may pass
+// it off as text (LibreOffice would import it as plain text).
+TEST(Failures, NoiseIsNoDocument) {
+    const Folder folder;
+    std::mt19937 random(11);
+    std::string noise(4096, '\0');
+    for (char& byte : noise) byte = static_cast<char>(random() & 0xFF);
+    for (const std::string name :
+         {"noise.doc", "noise.xls", "noise.ppt", "noise.rtf", "noise.wk4"}) {
+        writeFile(folder / name, noise);
+        const RunResult run = runXdoc2txt({"-f", folder / name});
+        EXPECT_EQ(run.exitCode, 6) << name << ": " << run.err;
+        EXPECT_TRUE(oneLine(run.err)) << run.err;
+        EXPECT_FALSE(exists(folder / "noise.txt")) << name;
+        ::unlink((folder / name).c_str());
+    }
+}
+
 TEST(Failures, ATextThatCannotBeWritten) {
     XDOC2TXT_REQUIRE_DOCUMENTS(documents);
     const Folder folder;
@@ -151,6 +159,17 @@ TEST(Failures, ATextThatCannotBeWritten) {
     EXPECT_TRUE(std::filesystem::is_empty(folder / "report.txt"));
     EXPECT_EQ(readFile(folder / "report.pdf"), pdf);
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"report.pdf", "report.txt"}));
+}
+
+// Under a parent that ignores SIGCHLD (Wine may be one), readers would be
+// reaped unseen and their exit status lost.
+TEST(Failures, ExitStatusSeenWhenTheParentIgnoresChildren) {
+    const Folder folder;
+    writeFile(folder / "broken.pdf", "%PDF-1.4\nnot a PDF at all\n");
+    const RunResult run = runXdoc2txt({"-f", folder / "broken.pdf"}, {}, {},
+                                      {"/bin/bash", "-c", "trap '' CHLD; exec \"$0\" \"$@\""});
+    EXPECT_EQ(run.exitCode, 6);
+    EXPECT_NE(run.err.find("pdftotext exited with status 1"), std::string::npos) << run.err;
 }
 
 TEST(Failures, NoReaderInstalled) {

@@ -7,7 +7,8 @@ Real documents come from Debian packages (apt-get download, dpkg -x):
 Japanese Excel workbooks, a Japanese PDF, a French RTF and a Japanese HTML
 page. Japanese Word, RTF and PowerPoint files are made from that page's
 paragraphs with LibreOffice, and Shift-JIS files (an RTF with \\'hh bytes, an
-HTML page that declares no character set) with Python's codecs.
+HTML page that declares no character set, and one that declares "x-sjis")
+with Python's codecs.
 
 When the folder holds "ready", nothing is done. When the packages cannot be
 downloaded, "unavailable" says why and the tests that need the documents
@@ -182,6 +183,9 @@ def main(argv):
     page = "<html>\n<head><title>%s</title></head>\n<body>\n%s</body>\n</html>\n" % (
         escape(paragraphs[0][:20]), "".join("<p>%s</p>\n" % escape(p) for p in paragraphs))
     (folder / "ja-undeclared-shift-jis.html").write_bytes(page.encode("cp932"))
+    declared = page.replace("<head>", '<head><meta http-equiv="Content-Type" '
+                            'content="text/html; charset=x-sjis">')
+    (folder / "ja-declared-x-sjis.html").write_bytes(declared.encode("cp932"))
     ready.write_text("ready\n")
     return 0
 

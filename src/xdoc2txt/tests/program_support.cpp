@@ -83,7 +83,7 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& extra) 
 
 pid_t startXdoc2txt(const std::vector<std::string>& args,
                     const std::vector<std::string>& extraEnvironment,
-                    const std::string& workingFolder) {
+                    const std::string& workingFolder, const std::vector<std::string>& launcher) {
     fs::create_directories(scratch());
     // Standard output and error go to files named after the process, which
     // are opened only once it has its id: through a folder made for it.
@@ -103,7 +103,8 @@ pid_t startXdoc2txt(const std::vector<std::string>& args,
         posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     }
 
-    std::vector<std::string> argvStrings = {XDOC2TXT_PROGRAM};
+    std::vector<std::string> argvStrings = launcher;
+    argvStrings.push_back(XDOC2TXT_PROGRAM);
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : argvStrings) argv.push_back(arg.data());
@@ -114,8 +115,7 @@ pid_t startXdoc2txt(const std::vector<std::string>& args,
     envp.push_back(nullptr);
 
     pid_t pid = -1;
-    const int spawned =
-        ::posix_spawn(&pid, XDOC2TXT_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) throw std::runtime_error("cannot start xdoc2txt");
     fs::rename(pending, outputFolder(pid));
@@ -141,8 +141,8 @@ RunResult wait(pid_t pid) {
 
 RunResult runXdoc2txt(const std::vector<std::string>& args,
                       const std::vector<std::string>& extraEnvironment,
-                      const std::string& workingFolder) {
-    return wait(startXdoc2txt(args, extraEnvironment, workingFolder));
+                      const std::string& workingFolder, const std::vector<std::string>& launcher) {
+    return wait(startXdoc2txt(args, extraEnvironment, workingFolder, launcher));
 }
 
 std::string readFile(const std::string& path) {

@@ -39,15 +39,19 @@ private:
 // variables ("NAME=value") replace or add to it.
 [[nodiscard]] std::vector<std::string> environmentWith(const std::vector<std::string>& extra);
 
-// Runs xdoc2txt with the arguments, in the working folder when one is given.
+// Runs xdoc2txt with the arguments, in the working folder when one is
+// given, through the launcher when one is given (a command line that ends
+// by running the program named after it with the arguments after that).
 [[nodiscard]] RunResult runXdoc2txt(const std::vector<std::string>& args,
                                     const std::vector<std::string>& extraEnvironment = {},
-                                    const std::string& workingFolder = {});
+                                    const std::string& workingFolder = {},
+                                    const std::vector<std::string>& launcher = {});
 
 // Starts xdoc2txt and returns at once; wait() collects it.
 [[nodiscard]] pid_t startXdoc2txt(const std::vector<std::string>& args,
                                   const std::vector<std::string>& extraEnvironment,
-                                  const std::string& workingFolder = {});
+                                  const std::string& workingFolder = {},
+                                  const std::vector<std::string>& launcher = {});
 [[nodiscard]] RunResult wait(pid_t pid);
 
 [[nodiscard]] std::string readFile(const std::string& path);
