@@ -65,6 +65,9 @@ inline void deleteFont(HFONT font) noexcept {
 inline void freeLibrary(HMODULE module) noexcept {
     ::FreeLibrary(module);
 }
+inline void freeProcessHeap(char* block) noexcept {
+    ::HeapFree(::GetProcessHeap(), 0, block);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;
@@ -73,6 +76,8 @@ using UniqueFile = Scoped<FileTraits>;
 using UniqueGlobal = Scoped<NullEmpty<HGLOBAL, freeGlobal>>;
 using UniqueFont = Scoped<NullEmpty<HFONT, deleteFont>>;
 using UniqueModule = Scoped<NullEmpty<HMODULE, freeLibrary>>;
+// A string allocated on the process heap by someone else (e.g. Wine's path mapping).
+using UniqueHeapString = Scoped<NullEmpty<char*, freeProcessHeap>>;
 
 // A global memory block locked for the lifetime of this object.
 template <class T>

@@ -4,6 +4,7 @@
 #include "input.h"
 #include "main_window.h"
 #include "message_loop.h"
+#include "module_path.h"
 
 namespace quill::win32 {
 
@@ -67,17 +68,8 @@ bool Win32Platform::anotherInstanceRunning() {
 }
 
 std::u16string Win32Platform::executableDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = executablePath();
+    if (path.empty()) return {};
     return folderOf(std::u16string(path.begin(), path.end()));
 }
 
@@ -91,8 +83,7 @@ void Win32Platform::doEvents() {
 }
 
 void Win32Platform::sleep(std::uint32_t milliseconds) {
-    (void)waitPumping(nullptr, milliseconds, window_.hwnd(),
-                      [this] { return window_.standing(); });
+    (void)waitPumping(nullptr, milliseconds, window_.hwnd(), [this] { return window_.standing(); });
 }
 
 bool Win32Platform::startConsole() {

@@ -80,6 +80,14 @@ std::optional<DWORD> run(const std::wstring& command_line, Console console, DWOR
     return code;
 }
 
+std::wstring converter_command(const std::wstring& folder, const std::wstring& source) {
+    return L"\"" + folder + L"\\xdoc2txt\" -f \"" + source + L"\"";
+}
+
+std::wstring cmd_c(const std::wstring& command) {
+    return L"cmd.exe /s /c \"" + command + L"\"";
+}
+
 std::wstring helper_path(std::wstring_view exe_name) {
     return exe_dir() + std::wstring(exe_name);
 }
@@ -175,9 +183,28 @@ bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::set<std::wstring> file_names(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.insert(entry.path().filename().wstring());
+    return names;
+}
+
+std::string wine_unix_path(const std::wstring& path) {
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unix_name ? unix_name(path.c_str()) : nullptr;
+    std::string result = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
 Process start_paste_helper(const std::wstring& log) {
     UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
-    Process helper = start(quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(log), Console::none);
+    Process helper = start(
+        quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(log), Console::none);
     if (!helper.valid()) return helper;
     const HANDLE both[] = {ready.get(), helper.handle()};
     if (WaitForMultipleObjects(2, both, FALSE, kPatience) != WAIT_OBJECT_0) {

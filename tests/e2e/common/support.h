@@ -63,6 +63,12 @@ enum class Console {
 [[nodiscard]] std::optional<DWORD> run(const std::wstring& command_line, Console console,
                                        DWORD timeout_ms = kPatience);
 
+// The command Quillmark pastes for a source: "<folder>\xdoc2txt" -f "<source>".
+[[nodiscard]] std::wstring converter_command(const std::wstring& folder,
+                                             const std::wstring& source);
+// cmd.exe running one command line, as "cmd /c" (quotes kept as they are).
+[[nodiscard]] std::wstring cmd_c(const std::wstring& command);
+
 // Path of a program built beside this test.
 [[nodiscard]] std::wstring helper_path(std::wstring_view exe_name);
 
@@ -92,5 +98,9 @@ void send_enter();
 [[nodiscard]] std::string cp932(std::wstring_view text);
 [[nodiscard]] std::vector<std::wstring> read_utf8_lines(const std::wstring& path);
 [[nodiscard]] bool file_exists(const std::wstring& path);
+// Names of the files and folders in a folder.
+[[nodiscard]] std::set<std::wstring> file_names(const std::wstring& folder);
+// The Unix path that Wine gives a Windows path (empty when it gives none).
+[[nodiscard]] std::string wine_unix_path(const std::wstring& path);
 
 }  // namespace quill::e2e::test

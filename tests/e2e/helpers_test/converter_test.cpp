@@ -16,12 +16,12 @@ protected:
     }
 
     std::wstring command_for(const std::wstring& source) const {
-        return L"\"" + tools_ + L"\\xdoc2txt\" -f \"" + source + L"\"";
+        return converter_command(tools_, source);
     }
 
     // Runs the converter on source through "cmd /c" in a console of its own.
     std::optional<DWORD> convert(const std::wstring& source) const {
-        return run(L"cmd.exe /s /c \"" + command_for(source) + L"\"", Console::own);
+        return run(cmd_c(command_for(source)), Console::own);
     }
 
     std::wstring document(const std::wstring& name, const std::string& bytes) const {

@@ -2,8 +2,6 @@
 
 #include <tlhelp32.h>
 
-#include <filesystem>
-
 #include "quill_form.h"
 #include "win_util.h"
 
@@ -37,14 +35,18 @@ bool process_running(std::wstring_view exe_name) {
 }
 
 void QuillmarkTest::SetUp() {
+    ASSERT_NO_FATAL_FAILURE(install());
+    ASSERT_NO_FATAL_FAILURE(start_paste_helper());
+    ASSERT_NO_FATAL_FAILURE(start_quillmark());
+}
+
+void QuillmarkTest::install() {
     for (const wchar_t* exe : {L"Quillmark.exe", L"xdoc2txt.exe"}) {
         ASSERT_TRUE(CopyFileW(helper_path(exe).c_str(), (app_dir_ + L"\\" + exe).c_str(), FALSE))
             << "cannot install " << to_utf8(exe);
     }
     // Its presence turns the converter's log on.
     ASSERT_TRUE(write_file_bytes(app_dir_ + L"\\xdoc2txt.log", ""));
-    ASSERT_NO_FATAL_FAILURE(start_paste_helper());
-    ASSERT_NO_FATAL_FAILURE(start_quillmark());
 }
 
 void QuillmarkTest::start_paste_helper() {
@@ -92,15 +94,11 @@ std::wstring QuillmarkTest::doc_path(std::wstring_view name) const {
 }
 
 std::set<std::wstring> QuillmarkTest::doc_folder() const {
-    std::set<std::wstring> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(docs_, ec))
-        names.insert(entry.path().filename().wstring());
-    return names;
+    return file_names(docs_);
 }
 
 std::wstring QuillmarkTest::command_for(const std::wstring& source) const {
-    return L"\"" + app_dir_ + L"\\xdoc2txt\" -f \"" + source + L"\"";
+    return converter_command(app_dir_, source);
 }
 
 std::vector<std::wstring> QuillmarkTest::converter_log() const {
@@ -160,7 +158,7 @@ void QuillmarkTest::drop_documents(Target target, const std::vector<std::wstring
         << "the drop was not taken in; Text1: " << to_utf8(control_text(form::kText1));
 }
 
-RunWatch QuillmarkTest::run_html() const {
+RunWatch QuillmarkTest::run_html(DWORD limit_ms) const {
     RunWatch watch;
     click(form::kCommand2);
     watch.started = poll_until([&] { return caption() == kConverting; }, kPatience);
@@ -188,7 +186,7 @@ RunWatch QuillmarkTest::run_html() const {
             }
             return false;
         },
-        kRunLimit);
+        limit_ms);
     EXPECT_TRUE(watch.ended) << "the run did not end; caption: " << to_utf8(caption());
     return watch;
 }

@@ -1,7 +1,8 @@
 // One Quillmark under test: Quillmark.exe and the converter stand-in installed
-// side by side in a folder whose name has spaces and Japanese in it, the paste
-// helper running, Quillmark started and its window shown. Documents go to a
-// folder of their own, also with spaces and Japanese in its name.
+// side by side in a folder whose name has spaces and Japanese in it (or another
+// program folder, see install()), the paste helper running, Quillmark started
+// and its window shown. Documents go to a folder of their own, also with spaces
+// and Japanese in its name.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -74,8 +75,9 @@ protected:
     // gets a marker first and says 変換準備 OK again once the drop is handled.
     void drop_documents(Target target, const std::vector<std::wstring>& paths) const;
 
-    // Presses Command2 and watches the window until the run is over.
-    RunWatch run_html() const;
+    // Presses Command2 and watches the window until the run is over, for at
+    // most limit_ms.
+    RunWatch run_html(DWORD limit_ms = kRunLimit) const;
     // The window as an HTML run leaves it, Text1 showing text1; the console closed.
     void expect_idle_after_run(const std::wstring& text1) const;
     // No console window on screen and no cmd.exe or converter running.
@@ -84,6 +86,12 @@ protected:
     // Quillmark's folder; Quillmark.exe and xdoc2txt.exe are in it.
     [[nodiscard]] const std::wstring& app_dir() const { return app_dir_; }
     [[nodiscard]] const Process& quillmark() const { return quillmark_; }
+
+    // Puts Quillmark and its converter into app_dir(): by default copies of
+    // Quillmark.exe and the converter stand-in, whose log is turned on.
+    virtual void install();
+    // Runs Quillmark from this folder instead.
+    void use_app_dir(std::wstring folder) { app_dir_ = std::move(folder); }
 
 private:
     void start_paste_helper();

@@ -1,0 +1,50 @@
+#pragma once
+// Runs a reader as a child process: an argument vector (no shell), its own
+// process group, its standard output and error captured, a time limit after
+// which the whole group is killed.
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xdoc2txt {
+
+struct Command {
+    std::string program;              // the executable file
+    std::vector<std::string> args;    // the arguments after the program's name
+    std::string input = "/dev/null";  // opened as standard input
+    std::chrono::milliseconds timeLimit{std::chrono::seconds(120)};
+};
+
+struct ProcessResult {
+    enum class End { kExited, kSignaled, kTimedOut, kTooMuchOutput, kNotStarted };
+    End end = End::kNotStarted;
+    int code = 0;  // the exit status, the signal, or the error that kept it from starting
+    std::string out;
+    std::string err;
+
+    [[nodiscard]] bool succeeded() const { return end == End::kExited && code == 0; }
+    // Why it failed, for the error line: "exited with status 1: <its last
+    // line on standard error>", "timed out after 120 s", ...
+    [[nodiscard]] std::string failure(std::chrono::milliseconds timeLimit) const;
+};
+
+class ProcessRunner {
+public:
+    explicit ProcessRunner(std::vector<std::string> environment);
+
+    // Runs the command to its end, its time limit, or an interruption
+    // (which kills it and throws Interrupted). Stray processes it left in
+    // its group are killed when it ends.
+    [[nodiscard]] ProcessResult run(const Command& command) const;
+
+private:
+    std::vector<std::string> environment_;
+};
+
+// The last line of a reader's standard error that holds text, cut to a
+// length that suits one line of an error message.
+[[nodiscard]] std::string lastLine(std::string_view text);
+
+}  // namespace xdoc2txt

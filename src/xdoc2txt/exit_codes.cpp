@@ -1,0 +1,69 @@
+#include "exit_codes.h"
+
+#include <cstdio>
+
+namespace xdoc2txt {
+
+std::string helpText() {
+    return R"(usage: xdoc2txt -f SOURCE
+       xdoc2txt --help
+
+Writes the text of the document SOURCE beside it: SOURCE less its suffix,
+plus ".txt" (D/report.doc gives D/report.txt, D/page.html gives D/page.txt).
+The source is never changed. The text is written to a temporary file in the
+same folder and renamed into place, so an older text stays as it was until
+a new one is complete.
+
+Formats: .pdf .doc .xls .ppt .rtf .htm .html, the Lotus and Works
+spreadsheets .wk3 .wk4 .123 .wj2 .wj3, and .txt (a text already: left as it
+is). Ichitaro documents (.jtd .jaw .jtw .jbw .juw .jfw .jvw .jtt) are
+recognised, but no reader for them exists here. Suffixes in any letter case.
+
+Encoding: XDOC2TXT_ENCODING (an iconv name such as CP932 or UTF-8), else the
+locale's character set. Characters the encoding lacks become "?". Lines end
+in CR LF for Windows code pages (CPnnn, WINDOWS-nnn, Shift_JIS and its
+aliases, which are written as CP932), in LF otherwise.
+
+Time limit: every reader run ends after XDOC2TXT_TIMEOUT seconds (default
+120, LibreOffice 300).
+
+Exit codes:
+  0  the text was written, or the source is a .txt
+  1  an unexpected internal fault
+  2  usage: wrong arguments, or an unknown XDOC2TXT_ENCODING
+  3  the source is missing, not a regular file, or unreadable
+  4  the suffix names no supported format
+  5  no converter for this format (Ichitaro, or its readers are not installed)
+  6  conversion failed: every reader failed, found no text, or ran out of time
+  7  the text could not be written beside the source
+On failure, one line on standard error names the source and the reason.
+)";
+}
+
+std::string escapeControls(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+std::string errorLine(std::string_view source, std::string_view reason) {
+    return "xdoc2txt: " + escapeControls(source) + ": " + escapeControls(reason) + "\n";
+}
+
+}  // namespace xdoc2txt

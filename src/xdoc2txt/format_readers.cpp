@@ -1,0 +1,187 @@
+#include "format_readers.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "environment.h"
+#include "html_charset.h"
+#include "spreadsheet_csv.h"
+
+namespace xdoc2txt {
+namespace {
+
+// A program of the search path run with arguments; its standard output is
+// the text.
+class Tool {
+public:
+    Tool(const ReaderTools& tools, std::string name, std::string package)
+        : tools_(tools), name_(std::move(name)), package_(std::move(package)) {
+        if (auto program = findProgram(name_, tools.searchPath)) program_ = *program;
+    }
+
+    [[nodiscard]] bool installed() const { return !program_.empty(); }
+    [[nodiscard]] ReadResult missing() const {
+        return ReadResult::missing(name_ + " is not installed (" + package_ + ")");
+    }
+
+    // The command's output, or why there is none.
+    [[nodiscard]] ReadResult run(std::vector<std::string> args,
+                                 const std::string& input = "/dev/null") const {
+        if (!installed()) return missing();
+        Command command{program_, std::move(args), input, tools_.timeLimit};
+        ProcessResult result = tools_.runner.run(command);
+        if (!result.succeeded())
+            return ReadResult::failed(name_ + " " + result.failure(command.timeLimit));
+        return ReadResult::of(std::move(result.out));
+    }
+
+private:
+    const ReaderTools& tools_;
+    std::string name_;
+    std::string package_;
+    std::string program_;
+};
+
+// xdoc2txt-read.py: exit status 3 says a library it needs is missing.
+ReadResult runHelper(const ReaderTools& tools, const std::string& mode, const std::string& file) {
+    const std::string name = "xdoc2txt-read.py " + mode;
+    if (!findProgram(tools.python, {}))
+        return ReadResult::missing(tools.python + " is not installed");
+    if (tools.helperScript.empty()) return ReadResult::missing("xdoc2txt-read.py is missing");
+    Command command{
+        tools.python, {"-I", tools.helperScript, mode, file}, "/dev/null", tools.timeLimit};
+    ProcessResult result = tools.runner.run(command);
+    if (result.end == ProcessResult::End::kExited && result.code == 3) {
+        return ReadResult::missing(lastLine(result.err));
+    }
+    if (!result.succeeded())
+        return ReadResult::failed(name + " " + result.failure(command.timeLimit));
+    return ReadResult::of(std::move(result.out));
+}
+
+Reader pdftotext(const ReaderTools& tools, const std::string& source) {
+    return {
+        "pdftotext", [&tools, source] {
+            return Tool(tools, "pdftotext", "poppler-utils").run({"-enc", "UTF-8", source, "-"});
+        }};
+}
+
+Reader antiword(const ReaderTools& tools, const std::string& source) {
+    // -w 0: paragraphs unwrapped.
+    return {
+        "antiword", [&tools, source] {
+            return Tool(tools, "antiword", "antiword").run({"-m", "UTF-8.txt", "-w", "0", source});
+        }};
+}
+
+Reader xlrd(const ReaderTools& tools, const std::string& source) {
+    return {"xlrd", [&tools, source] { return runHelper(tools, "xls", source); }};
+}
+
+// w3m reads the page from its standard input (it would take a name for a
+// URL); a page that declares no character set is read in uchardet's guess.
+Reader w3m(const ReaderTools& tools, const std::string& source) {
+    return {"w3m", [&tools, source] {
+                const Tool w3m(tools, "w3m", "w3m");
+                if (!w3m.installed()) return w3m.missing();
+                const std::optional<std::string> page = readWholeFile(source);
+                if (!page) return ReadResult::failed("cannot read the page");
+                std::vector<std::string> args = {"-dump", "-T",    "text/html", "-O",
+                                                 "UTF-8", "-cols", "10000"};
+                if (!declaredCharset(*page)) {
+                    const ReadResult guess = Tool(tools, "uchardet", "uchardet").run({}, source);
+                    if (guess.kind == ReadResult::Kind::kText) {
+                        if (auto charset = w3mCharsetFor(guess.text)) {
+                            args.insert(args.end(), {"-I", *charset});
+                        }
+                    }
+                }
+                return w3m.run(std::move(args), source);
+            }};
+}
+
+// wks2csv converts one sheet per run: the number of sheets first.
+Reader wks2csv(const ReaderTools& tools, const std::string& source) {
+    return {"wks2csv", [&tools, source] {
+                const Tool wks2csv(tools, "wks2csv", "libwps-tools");
+                const ReadResult count = wks2csv.run({"-N", source});
+                if (count.kind != ReadResult::Kind::kText) return count;
+                int sheets = 0;
+                const std::string& said = count.text;
+                const std::size_t digit = said.find_first_of("0123456789");
+                if (digit != std::string::npos) {
+                    (void)std::from_chars(said.data() + digit, said.data() + said.size(), sheets);
+                }
+                sheets = std::clamp(sheets, 1, 256);
+                std::string text;
+                for (int sheet = 1; sheet <= sheets; ++sheet) {
+                    const ReadResult csv =
+                        wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
+                    // A sheet past the first that cannot be read ends the text.
+                    if (csv.kind != ReadResult::Kind::kText) {
+                        if (sheet == 1) return csv;
+                        break;
+                    }
+                    const std::string rows = csvToTabbedRows(csv.text);
+                    if (rows.empty()) continue;
+                    if (!text.empty()) text += '\n';
+                    text += rows;
+                }
+                return ReadResult::of(std::move(text));
+            }};
+}
+
+Reader officeText(const ReaderTools& tools, Format format, const std::string& source,
+                  const std::string& suffix) {
+    return {"LibreOffice", [&tools, format, source, suffix] {
+                return tools.office.convert(
+                    source, format, suffix, "txt:Text (encoded):UTF8", "txt",
+                    [](const std::string& text) {
+                        auto content = readWholeFile(text);
+                        return content ? ReadResult::of(std::move(*content))
+                                       : ReadResult::failed("LibreOffice's text is unreadable");
+                    });
+            }};
+}
+
+// Calc and Impress have no plain-text export of all their content: their
+// flat OpenDocument files are read by the helper.
+Reader officeFlat(const ReaderTools& tools, Format format, const std::string& source,
+                  const std::string& suffix, std::string extension, std::string mode) {
+    return {"LibreOffice", [&tools, format, source, suffix, extension, mode] {
+                return tools.office.convert(source, format, suffix, extension, extension,
+                                            [&tools, mode](const std::string& flat) {
+                                                return runHelper(tools, mode, flat);
+                                            });
+            }};
+}
+
+}  // namespace
+
+std::vector<Reader> readersFor(Format format, const std::string& source, const std::string& suffix,
+                               const ReaderTools& tools) {
+    switch (format) {
+        case Format::kPdf:
+            return {pdftotext(tools, source)};
+        case Format::kWord:
+            return {antiword(tools, source), officeText(tools, format, source, suffix)};
+        case Format::kExcel:
+            return {xlrd(tools, source), officeFlat(tools, format, source, suffix, "fods", "ods")};
+        case Format::kPowerPoint:
+            return {officeFlat(tools, format, source, suffix, "fodp", "odp")};
+        case Format::kRichText:
+            return {officeText(tools, format, source, suffix)};
+        case Format::kHtml:
+            return {w3m(tools, source)};
+        case Format::kLotus:
+            return {wks2csv(tools, source),
+                    officeFlat(tools, format, source, suffix, "fods", "ods")};
+        case Format::kText:
+        case Format::kIchitaro:
+        case Format::kUnsupported:
+            break;
+    }
+    return {};
+}
+
+}  // namespace xdoc2txt

@@ -1,0 +1,162 @@
+// xdoc2txt for Linux: writes the text of an office document beside it, read
+// by Debian's document tools and LibreOffice.
+//
+//   xdoc2txt -f SOURCE      (xdoc2txt --help tells the rest)
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "child_process.h"
+#include "environment.h"
+#include "exit_codes.h"
+#include "format_readers.h"
+#include "interruption.h"
+#include "libreoffice.h"
+#include "reader_chain.h"
+#include "source_kind.h"
+#include "text_encoding.h"
+#include "text_file.h"
+
+extern char** environ;
+
+namespace xdoc2txt {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kToolTimeLimit = std::chrono::seconds(120);
+constexpr milliseconds kOfficeTimeLimit = std::chrono::seconds(300);
+constexpr const char* kPython = "/usr/bin/python3";
+
+[[noreturn]] void usage(const std::string& reason) {
+    throw Failure(ExitCode::kUsage, reason);
+}
+
+// XDOC2TXT_TIMEOUT in seconds, when set.
+std::optional<milliseconds> timeLimitSetting() {
+    const char* setting = std::getenv("XDOC2TXT_TIMEOUT");
+    if (!setting || !*setting) return std::nullopt;
+    char* end = nullptr;
+    const double seconds = std::strtod(setting, &end);
+    if (*end != '\0' || !(seconds > 0) || seconds > 86400) {
+        usage("XDOC2TXT_TIMEOUT is not a number of seconds: " + std::string(setting));
+    }
+    return milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+}
+
+// Fails unless the source is a regular file that can be read.
+void checkSource(const std::string& source) {
+    const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        throw Failure(ExitCode::kSourceUnreadable,
+                      error == ENOENT
+                          ? "no such file"
+                          : std::string("cannot read the source: ") + std::strerror(error));
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    if (!regular) throw Failure(ExitCode::kSourceUnreadable, "not a regular file");
+}
+
+std::string helperScript() {
+    const std::string script = executableFolder() + "/xdoc2txt-read.py";
+    return ::access(script.c_str(), R_OK) == 0 ? script : std::string();
+}
+
+void convert(const std::string& source) {
+    std::optional<TextEncoder> encoder;
+    const std::string encodingName = requestedEncodingName();
+    try {
+        encoder.emplace(encodingFor(encodingName));
+    } catch (const std::invalid_argument&) {
+        usage("unknown text encoding " + encodingName);
+    }
+    const std::optional<milliseconds> timeLimit = timeLimitSetting();
+
+    const Format format = formatOf(source);
+    if (format == Format::kUnsupported) {
+        throw Failure(ExitCode::kUnsupported,
+                      "unsupported suffix (xdoc2txt --help lists the formats)");
+    }
+    checkSource(source);
+    if (format == Format::kText) return;  // a text already, its own output
+    if (format == Format::kIchitaro) {
+        throw Failure(ExitCode::kNoConverter,
+                      "no converter for this format: no free reader of Ichitaro documents exists");
+    }
+
+    // Made first, so that a folder that cannot take the text fails at once.
+    PendingTextFile text(*textNameFor(source));
+
+    const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
+    const ProcessRunner runner(readerEnvironment(environ, homeFolder(), folders));
+    const LibreOffice office(runner, folders, cacheFolder(), timeLimit.value_or(kOfficeTimeLimit));
+    const ReaderTools tools{runner,  office,         folders,
+                            kPython, helperScript(), timeLimit.value_or(kToolTimeLimit)};
+    const ChainResult read =
+        readFirst(readersFor(format, absolutePath(source), suffixOf(source), tools));
+    if (!read.text) {
+        if (!read.anyInstalled) {
+            throw Failure(ExitCode::kNoConverter, "no converter for this format: " + read.reasons);
+        }
+        throw Failure(ExitCode::kConversionFailed, "conversion failed: " + read.reasons);
+    }
+    const std::string bytes = encoder->encode(normalizeText(*read.text));
+    throwIfInterrupted();
+    text.commit(bytes);
+}
+
+int run(int argc, char** argv) {
+    const std::string_view first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (first == "--help" || first == "-h")) {
+        std::fputs(helpText().c_str(), stdout);
+        return 0;
+    }
+    if (argc != 3 || first != "-f" || argv[2][0] == '\0') {
+        std::fputs("xdoc2txt: usage: xdoc2txt -f SOURCE (xdoc2txt --help tells more)\n", stderr);
+        return static_cast<int>(ExitCode::kUsage);
+    }
+    const std::string source = argv[2];
+    try {
+        convert(source);
+        return 0;
+    } catch (const Failure& failure) {
+        std::fputs(errorLine(source, failure.what()).c_str(), stderr);
+        return static_cast<int>(failure.code());
+    } catch (const std::exception& fault) {
+        std::fputs(errorLine(source, std::string("internal fault: ") + fault.what()).c_str(),
+                   stderr);
+        return static_cast<int>(ExitCode::kInternal);
+    }
+}
+
+}  // namespace
+}  // namespace xdoc2txt
+
+int main(int argc, char** argv) {
+    // Standard input, output and error open, so that no file or pipe
+    // xdoc2txt opens takes their numbers (a parent may have closed them).
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", O_RDWR) != fd) return 1;
+    }
+    xdoc2txt::catchInterruptions();
+    try {
+        return xdoc2txt::run(argc, argv);
+    } catch (const xdoc2txt::Interrupted& interrupted) {
+        // Everything made so far is removed by now.
+        xdoc2txt::dieOf(interrupted.signal);
+    }
+}

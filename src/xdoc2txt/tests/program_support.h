@@ -1,0 +1,79 @@
+#pragma once
+// Running the built xdoc2txt in a folder of its own, and the documents the
+// fixture fetched.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace xdoc2txt::test {
+
+struct RunResult {
+    int exitCode = -1;  // -1 when it died of a signal
+    int signal = 0;
+    std::string out;
+    std::string err;
+};
+
+// A fresh folder for one test under the build tree's scratch folder.
+class Folder {
+public:
+    Folder();
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    [[nodiscard]] const std::string& path() const { return path_; }
+    [[nodiscard]] std::string operator/(const std::string& name) const {
+        return path_ + "/" + name;
+    }
+    // The names in the folder, sorted.
+    [[nodiscard]] std::vector<std::string> names() const;
+
+private:
+    std::string path_;
+};
+
+// The environment xdoc2txt runs in: a UTF-8 locale (LANG=C.UTF-8), the
+// usual PATH, HOME, and a cache folder in the build tree; `extra`
+// variables ("NAME=value") replace or add to it.
+[[nodiscard]] std::vector<std::string> environmentWith(const std::vector<std::string>& extra);
+
+// Runs xdoc2txt with the arguments, in the working folder when one is
+// given, through the launcher when one is given (a command line that ends
+// by running the program named after it with the arguments after that).
+[[nodiscard]] RunResult runXdoc2txt(const std::vector<std::string>& args,
+                                    const std::vector<std::string>& extraEnvironment = {},
+                                    const std::string& workingFolder = {},
+                                    const std::vector<std::string>& launcher = {});
+
+// Starts xdoc2txt and returns at once; wait() collects it.
+[[nodiscard]] pid_t startXdoc2txt(const std::vector<std::string>& args,
+                                  const std::vector<std::string>& extraEnvironment,
+                                  const std::string& workingFolder = {},
+                                  const std::vector<std::string>& launcher = {});
+[[nodiscard]] RunResult wait(pid_t pid);
+
+[[nodiscard]] std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes, bool executable = false);
+[[nodiscard]] bool exists(const std::string& path);
+// CP932 bytes as UTF-8 ('?' stays '?').
+[[nodiscard]] std::string fromCp932(const std::string& bytes);
+
+// The fixture's documents folder; empty (with the reason in `why`) when
+// the documents could not be downloaded.
+[[nodiscard]] std::string documentsFolder(std::string& why);
+// One phrase (a run of Japanese without spaces) of each paragraph the made
+// documents hold.
+[[nodiscard]] std::vector<std::string> paragraphPhrases(const std::string& documents);
+
+}  // namespace xdoc2txt::test
+
+// Skips the test, saying why, when the documents are not there.
+#define XDOC2TXT_REQUIRE_DOCUMENTS(folder)                                                         \
+    std::string folder;                                                                            \
+    do {                                                                                           \
+        std::string why;                                                                           \
+        folder = ::xdoc2txt::test::documentsFolder(why);                                           \
+        if (folder.empty()) GTEST_SKIP() << "documents from Debian packages unavailable: " << why; \
+    } while (false)
