@@ -30,7 +30,7 @@ Time limit: every reader run ends after XDOC2TXT_TIMEOUT seconds (default
 Exit codes:
   0  the text was written, or the source is a .txt
   1  an unexpected internal fault
-  2  usage: wrong arguments, or an unknown XDOC2TXT_ENCODING
+  2  usage: wrong arguments, an unknown XDOC2TXT_ENCODING or a bad XDOC2TXT_TIMEOUT
   3  the source is missing, not a regular file, or unreadable
   4  the suffix names no supported format
   5  no converter for this format (Ichitaro, or its readers are not installed)
