@@ -10,11 +10,13 @@ paragraphs with LibreOffice, and Shift-JIS files (an RTF with \\'hh bytes, an
 HTML page that declares no character set, and one that declares "x-sjis")
 with Python's codecs.
 
-When the folder holds "ready", nothing is done. When the packages cannot be
+When the folder holds "ready" written by this same script, nothing is done;
+a changed script makes the documents again. When the packages cannot be
 downloaded, "unavailable" says why and the tests that need the documents
 skip; any other fault fails this step.
 """
 
+import hashlib
 import html.parser
 import os
 import pathlib
@@ -148,8 +150,10 @@ def main(argv):
         raise SystemExit("usage: fetch_documents.py FOLDER")
     folder = pathlib.Path(argv[1])
     ready, unavailable = folder / "ready", folder / "unavailable"
-    if ready.exists():
+    fingerprint = hashlib.sha256(pathlib.Path(__file__).read_bytes()).hexdigest() + "\n"
+    if ready.exists() and ready.read_text() == fingerprint:
         return 0
+    ready.unlink(missing_ok=True)
     folder.mkdir(parents=True, exist_ok=True)
     unavailable.unlink(missing_ok=True)
     if shutil.which("apt-get") is None:
@@ -186,7 +190,7 @@ def main(argv):
     declared = page.replace("<head>", '<head><meta http-equiv="Content-Type" '
                             'content="text/html; charset=x-sjis">')
     (folder / "ja-declared-x-sjis.html").write_bytes(declared.encode("cp932"))
-    ready.write_text("ready\n")
+    ready.write_text(fingerprint)
     return 0
 
 
