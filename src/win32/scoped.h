@@ -65,6 +65,9 @@ inline void deleteFont(HFONT font) noexcept {
 inline void freeLibrary(HMODULE module) noexcept {
     ::FreeLibrary(module);
 }
+inline void unhook(HHOOK hook) noexcept {
+    ::UnhookWindowsHookEx(hook);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;
@@ -73,6 +76,7 @@ using UniqueFile = Scoped<FileTraits>;
 using UniqueGlobal = Scoped<NullEmpty<HGLOBAL, freeGlobal>>;
 using UniqueFont = Scoped<NullEmpty<HFONT, deleteFont>>;
 using UniqueModule = Scoped<NullEmpty<HMODULE, freeLibrary>>;
+using UniqueHook = Scoped<NullEmpty<HHOOK, unhook>>;
 
 // A global memory block locked for the lifetime of this object.
 template <class T>
