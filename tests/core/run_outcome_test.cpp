@@ -243,5 +243,18 @@ TEST_F(RunOutcomeTest, PagesOnlyFromTextsTheRunWrote) {
     EXPECT_EQ(platform.text1, texts::pagesFailed(1));
 }
 
+TEST_F(RunOutcomeTest, TwoSourcesOfOneTextNameGiveTheLaterText) {
+    platform.onPaste = [this, onPaste = platform.onPaste](std::u16string_view pasted) {
+        onPaste(pasted);
+        if (pasted.find(u"a.xls") != std::u16string_view::npos)
+            platform.files[u"D:\\a.txt"] = "xls";
+    };
+    drop({u"D:\\a.xls", u"D:\\a.doc"});  // a.doc first
+    form.Command2_Click();
+    EXPECT_EQ(platform.count("create D:\\a.html"), 2);
+    EXPECT_NE(platform.files[u"D:\\a.html"].find("<P>xls<br>"), std::string::npos);
+    EXPECT_EQ(platform.text1, texts::kPrompt);
+}
+
 }  // namespace
 }  // namespace quill::test

@@ -58,7 +58,7 @@ public:
     Form1& operator=(const Form1&) = delete;
 
     // Public operations.
-    ConsoleRun wrdtxt();
+    [[nodiscard]] ConsoleRun wrdtxt();
     [[nodiscard]] bool txthtml();
     [[nodiscard]] bool htm_save();
     [[nodiscard]] std::u16string fMyPath();
