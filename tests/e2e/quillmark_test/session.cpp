@@ -14,9 +14,10 @@ std::wstring pages_failed(int count) {
 }
 
 std::wstring interrupted(int not_fed, int failed) {
-    std::wstring text = L"変換を中断しました（未変換 " + std::to_wstring(not_fed) + L" 件";
-    if (failed > 0) text += L"、html作成失敗 " + std::to_wstring(failed) + L" 件";
-    return text + L"）";
+    std::wstring text = L"変換を中断しました（未変換 ";
+    text.append(std::to_wstring(not_fed)).append(L" 件");
+    if (failed > 0) text.append(L"、html作成失敗 ").append(std::to_wstring(failed)).append(L" 件");
+    return text.append(L"）");
 }
 
 void expect_usual_run(const RunWatch& run) {
