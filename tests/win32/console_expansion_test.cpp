@@ -45,7 +45,9 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
                                                 const std::vector<std::u16string>& paths) {
     std::string typed;
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        typed += encode(u"echo " + utf16(std::to_wstring(i)) + u":\"" + paths[i] + u"\"\r\n");
+        std::u16string line = u"echo ";
+        line.append(utf16(std::to_wstring(i))).append(u":\"").append(paths[i]).append(u"\"\r\n");
+        typed += encode(line);
     }
     const std::u16string input = folder.path(u"typed.txt");
     const std::u16string output = folder.path(u"echoed.txt");
@@ -133,18 +135,10 @@ TEST(ConsoleExpansionInCmd, NoPathThatCmdRewritesIsTakenForUnchanged) {
     // closing "%" of a pair that names no set variable, and lacks these
     // names of cmd.exe's own.
     const std::vector<std::u16string> windowsRewrites = {
-        u"D:\\%X%OS%.doc",
-        u"D:\\%NOSUCH%OS%.doc",
-        u"D:\\%a %OS% c%.doc",
-        u"D:\\%CMDEXTVERSION%.doc",
-        u"D:\\%CMDCMDLINE%.doc",
-        u"D:\\%HIGHESTNUMANODENUMBER%.doc",
-        u"D:\\%__CD__%.doc",
-        u"D:\\%__APPDIR__%.doc",
-        u"D:\\%=C:%.doc",
-        u"D:\\%=ExitCode%.doc",
-        u"D:\\%OS:%.doc",
-        u"D:\\%FIRMWARE_TYPE%.doc",
+        u"D:\\%X%OS%.doc",          u"D:\\%NOSUCH%OS%.doc",  u"D:\\%a %OS% c%.doc",
+        u"D:\\%CMDEXTVERSION%.doc", u"D:\\%CMDCMDLINE%.doc", u"D:\\%HIGHESTNUMANODENUMBER%.doc",
+        u"D:\\%__CD__%.doc",        u"D:\\%__APPDIR__%.doc", u"D:\\%=C:%.doc",
+        u"D:\\%=ExitCode%.doc",     u"D:\\%OS:%.doc",        u"D:\\%FIRMWARE_TYPE%.doc",
     };
     std::vector<std::u16string> paths = leftAlone;
     paths.insert(paths.end(), rewritten.begin(), rewritten.end());
@@ -159,7 +153,9 @@ TEST(ConsoleExpansionInCmd, NoPathThatCmdRewritesIsTakenForUnchanged) {
         const auto found = echoed.find(static_cast<int>(i));
         ASSERT_NE(found, echoed.end()) << "no echo for " << shown(path);
         const bool cmdChanged = found->second != path;
-        const bool modelChanges = consoleWouldChange(u"\"" + path + u"\"", variables);
+        std::u16string quoted(1, u'"');
+        quoted.append(path).push_back(u'"');
+        const bool modelChanges = consoleWouldChange(quoted, variables);
         // A path cmd.exe rewrites must never be fed.
         EXPECT_TRUE(!cmdChanged || modelChanges)
             << shown(path) << " became " << shown(found->second);
@@ -171,7 +167,7 @@ TEST(ConsoleExpansionInCmd, NoPathThatCmdRewritesIsTakenForUnchanged) {
             EXPECT_TRUE(modelChanges) << shown(path);
         } else {
             EXPECT_TRUE(modelChanges) << shown(path);
-            if (!cmdChanged) refusedButLeft += " " + shown(path);
+            if (!cmdChanged) refusedButLeft.append(" ").append(shown(path));
         }
     }
     std::cout << "refused, though this cmd.exe leaves them:" << refusedButLeft << "\n";
