@@ -9,11 +9,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quill {
 
 using WindowHandle = std::uintptr_t;  // 0: no window
 using ThreadId = std::uint32_t;       // 0: no thread
+
+// A moment on the clock that file times are kept in: 100-nanosecond units
+// since an epoch of the platform's choosing (1601 on Windows, 1970 on POSIX
+// systems).
+using FileTime = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;
+
+// What became of a keystroke string.
+enum class KeyDelivery {
+    Delivered,       // every key went to the target window
+    ForegroundLost,  // another window became the foreground window: no key
+                     // press reached it, only releases of keys already pressed
+    Failed,          // the keystrokes could not be sent
+};
 
 enum class Stacking {
     Topmost,  // above every window that is not topmost
@@ -79,12 +93,20 @@ public:
     // Waits, keeping the window responsive, until the console process has
     // ended (true) or the limit has passed (false).
     [[nodiscard]] virtual bool waitForConsoleExit(std::chrono::milliseconds limit) = 0;
+    // Ends the console process at once, if one was started; then waits,
+    // keeping the window responsive, until the programs it started (a
+    // converter at work) have ended too, or the limit has passed.
+    virtual void endConsole(std::chrono::milliseconds limit) = 0;
+    // The names of the variables in the program's environment, which the
+    // console inherits.
+    [[nodiscard]] virtual std::vector<std::u16string> environmentNames() = 0;
 
-    // Clipboard and synthetic keystrokes ("% ep", "{ENTER}") to the
-    // foreground window; the keystroke call returns once they are delivered.
+    // Clipboard and synthetic keystrokes ("% ep", "{ENTER}"). The keys go
+    // to the foreground window; a key press goes only while that is the
+    // target window. The call returns once every key has been handled.
     [[nodiscard]] virtual bool clearClipboard() = 0;
     [[nodiscard]] virtual bool putClipboardText(std::u16string_view text) = 0;
-    [[nodiscard]] virtual bool sendKeys(std::u16string_view keys) = 0;
+    [[nodiscard]] virtual KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) = 0;
 
     // Foreground window primitives.
     [[nodiscard]] virtual WindowHandle foregroundWindow() = 0;
@@ -100,6 +122,10 @@ public:
     [[nodiscard]] virtual std::optional<FileBytes> readWholeFile(std::u16string_view path) = 0;
     // Creates or truncates a file; nullptr when it cannot be created.
     [[nodiscard]] virtual std::unique_ptr<OutputFile> createFile(std::u16string_view path) = 0;
+    // The time now, and the time a file was last written, on the same clock;
+    // nothing for a file that is not there.
+    [[nodiscard]] virtual FileTime now() = 0;
+    [[nodiscard]] virtual std::optional<FileTime> lastWriteTime(std::u16string_view path) = 0;
 
     // The system's ANSI code page and conversions through it. Characters that
     // the code page cannot hold are replaced, never an error.

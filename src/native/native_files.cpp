@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 namespace quill {
 
@@ -86,6 +87,29 @@ std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path) {
     FilePtr file(std::fopen(toUtf8(path).c_str(), "wb"));
     if (!file) return nullptr;
     return std::make_unique<NativeOutputFile>(std::move(file));
+}
+
+namespace {
+FileTime fromTimespec(const timespec& time) {
+    return std::chrono::duration_cast<FileTime>(std::chrono::seconds(time.tv_sec) +
+                                                std::chrono::nanoseconds(time.tv_nsec));
+}
+}  // namespace
+
+FileTime nativeNow() {
+    timespec time{};
+    ::clock_gettime(CLOCK_REALTIME, &time);
+    return fromTimespec(time);
+}
+
+std::optional<FileTime> nativeLastWriteTime(std::u16string_view path) {
+    struct stat info {};
+    if (::stat(toUtf8(path).c_str(), &info) != 0) return std::nullopt;
+    return fromTimespec(info.st_mtim);
+}
+
+bool touchNativeFile(std::u16string_view path) {
+    return ::utimensat(AT_FDCWD, toUtf8(path).c_str(), nullptr, 0) == 0;
 }
 
 }  // namespace quill

@@ -17,4 +17,10 @@ namespace quill {
 [[nodiscard]] std::optional<FileBytes> readWholeNativeFile(std::u16string_view path);
 [[nodiscard]] std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path);
 
+// The system clock and a file's modification time, since 1970.
+[[nodiscard]] FileTime nativeNow();
+[[nodiscard]] std::optional<FileTime> nativeLastWriteTime(std::u16string_view path);
+// Dates the file now, as writing it would.
+[[nodiscard]] bool touchNativeFile(std::u16string_view path);
+
 }  // namespace quill

@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include <cwchar>
+#include <string_view>
 #include <vector>
 
 namespace quill::win32 {
@@ -38,6 +40,20 @@ HWND windowOfProcess(DWORD processId) {
 }
 }  // namespace
 
+std::vector<std::u16string> environmentNames() {
+    std::vector<std::u16string> names;
+    wchar_t* const block = ::GetEnvironmentStringsW();
+    if (!block) return names;
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        const std::wstring_view text(entry);
+        const std::size_t equals = text.find(L'=', 1);
+        const std::wstring_view name = text.substr(0, equals);
+        names.emplace_back(name.begin(), name.end());
+    }
+    ::FreeEnvironmentStringsW(block);
+    return names;
+}
+
 std::wstring consoleCommandLine() {
     const std::wstring system = systemDirectory();
     const std::wstring host = system + L"\\conhost.exe";
@@ -51,20 +67,39 @@ std::wstring consoleCommandLine() {
 bool Console::start() {
     process_.reset();
     processId_ = 0;
+    job_.reset(::CreateJobObjectW(nullptr, nullptr));
     std::wstring commandLine = consoleCommandLine();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                          nullptr, nullptr, &startup, &started)) {
+    // Suspended until it is in the job, so that all it starts is in it too.
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NEW_CONSOLE | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                          &started)) {
         return false;
     }
-    ::CloseHandle(started.hThread);
+    const UniqueHandle thread(started.hThread);
     process_.reset(started.hProcess);
     processId_ = started.dwProcessId;
+    if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
+    ::ResumeThread(thread.get());
     return true;
+}
+
+void Console::terminate() const {
+    if (process_) ::TerminateProcess(process_.get(), 1);
+}
+
+bool Console::finished() const {
+    if (!process_) return true;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (job_ && ::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation,
+                                            &accounting, sizeof accounting, nullptr)) {
+        return accounting.ActiveProcesses == 0;
+    }
+    return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
 }
 
 HWND Console::window() const {

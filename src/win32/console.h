@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "scoped.h"
 
@@ -20,10 +21,23 @@ public:
     [[nodiscard]] HANDLE process() const noexcept { return process_.get(); }
     [[nodiscard]] DWORD processId() const noexcept { return processId_; }
 
+    // Ends the console process at once; the programs it started go on.
+    void terminate() const;
+    // Neither the console process nor any program it started still runs.
+    [[nodiscard]] bool finished() const;
+
 private:
     UniqueHandle process_;
     DWORD processId_ = 0;
+    // The console process and whatever it starts, where the system lets the
+    // program have a job of its own.
+    UniqueHandle job_;
 };
+
+// The names of the variables in this program's environment, which the
+// console inherits: the text before the first "=" of each entry, past a
+// leading "=" (the entries "=C:=C:\\..." hold the current folders of drives).
+[[nodiscard]] std::vector<std::u16string> environmentNames();
 
 // The command line that starts the console. Where Windows may hand new
 // consoles to a terminal application as tabs, the console host is named

@@ -62,6 +62,26 @@ std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
     return std::make_unique<Win32OutputFile>(std::move(file));
 }
 
+namespace {
+FileTime fromFiletime(const FILETIME& time) {
+    return FileTime((static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+}  // namespace
+
+FileTime systemFileTime() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return fromFiletime(now);
+}
+
+std::optional<FileTime> lastWriteTime(std::u16string_view path) {
+    const std::u16string name(path);
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!::GetFileAttributesExW(wide(name), GetFileExInfoStandard, &attributes))
+        return std::nullopt;
+    return fromFiletime(attributes.ftLastWriteTime);
+}
+
 void ansiToWide(std::string_view bytes, std::u16string& text) {
     text.clear();
     // Converted in pieces that end on a line break: no character of a

@@ -15,6 +15,10 @@ namespace quill::win32 {
 // Creates or truncates the file; nullptr when it cannot be created.
 [[nodiscard]] std::unique_ptr<OutputFile> createFile(std::u16string_view path);
 
+// The system time, and a file's last-write time, as file times.
+[[nodiscard]] FileTime systemFileTime();
+[[nodiscard]] std::optional<FileTime> lastWriteTime(std::u16string_view path);
+
 // Replaces the content of text, reusing its storage.
 void ansiToWide(std::string_view bytes, std::u16string& text);
 void wideToAnsi(std::u16string_view text, std::string& out);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "key_guard.h"
 #include "scoped.h"
 
 namespace quill::win32 {
@@ -44,6 +45,7 @@ INPUT key(WORD virtualKey, bool up) {
     input.ki.wVk = virtualKey;
     input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = ForegroundKeyGuard::kKeyTag;
     return input;
 }
 
@@ -104,12 +106,19 @@ std::optional<std::vector<INPUT>> keystrokeEvents(std::u16string_view keys) {
     return events;
 }
 
-bool sendKeystrokes(std::u16string_view keys) {
+KeyDelivery sendKeystrokes(std::u16string_view keys, HWND target) {
+    // Normally every key is judged before SendInput returns, or at once after.
+    constexpr DWORD kJudgeLimitMs = 5000;
     std::optional<std::vector<INPUT>> events = keystrokeEvents(keys);
-    if (!events) return false;
-    if (events->empty()) return true;
+    if (!events) return KeyDelivery::Failed;
+    if (events->empty()) return KeyDelivery::Delivered;
+    const ForegroundKeyGuard guard(target);
+    if (!guard.active()) return KeyDelivery::Failed;  // no key goes out unguarded
     const UINT sent = ::SendInput(static_cast<UINT>(events->size()), events->data(), sizeof(INPUT));
-    return sent == events->size();
+    // The guard stays until it has judged every key that went out.
+    const bool judged = guard.waitJudged(sent, kJudgeLimitMs);
+    if (guard.pressHeldBack()) return KeyDelivery::ForegroundLost;
+    return judged && sent == events->size() ? KeyDelivery::Delivered : KeyDelivery::Failed;
 }
 
 }  // namespace quill::win32

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform.h"
+
 namespace quill::win32 {
 
 [[nodiscard]] bool clearClipboard(HWND owner);
@@ -19,10 +21,13 @@ namespace quill::win32 {
 
 // The key events of a keystroke string: "%", "^" and "+" hold Alt, Ctrl and
 // Shift for the next key; "{NAME}" is a named key; any other character is
-// the key that types it. Nothing for a string it cannot read.
+// the key that types it. Nothing for a string it cannot read. The events
+// carry the program's mark (ForegroundKeyGuard::kKeyTag).
 [[nodiscard]] std::optional<std::vector<INPUT>> keystrokeEvents(std::u16string_view keys);
 
-// Sends the keystrokes to the foreground window; true once all went out.
-[[nodiscard]] bool sendKeystrokes(std::u16string_view keys);
+// Sends the keystrokes to the foreground window, each key press only while
+// that is target (see ForegroundKeyGuard); returns once every key has been
+// judged.
+[[nodiscard]] KeyDelivery sendKeystrokes(std::u16string_view keys, HWND target);
 
 }  // namespace quill::win32

@@ -68,6 +68,9 @@ inline void freeLibrary(HMODULE module) noexcept {
 inline void freeProcessHeap(char* block) noexcept {
     ::HeapFree(::GetProcessHeap(), 0, block);
 }
+inline void unhook(HHOOK hook) noexcept {
+    ::UnhookWindowsHookEx(hook);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;
@@ -78,6 +81,7 @@ using UniqueFont = Scoped<NullEmpty<HFONT, deleteFont>>;
 using UniqueModule = Scoped<NullEmpty<HMODULE, freeLibrary>>;
 // A string allocated on the process heap by someone else (e.g. Wine's path mapping).
 using UniqueHeapString = Scoped<NullEmpty<char*, freeProcessHeap>>;
+using UniqueHook = Scoped<NullEmpty<HHOOK, unhook>>;
 
 // A global memory block locked for the lifetime of this object.
 template <class T>

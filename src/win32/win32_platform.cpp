@@ -100,6 +100,21 @@ bool Win32Platform::waitForConsoleExit(std::chrono::milliseconds limit) {
                        [this] { return window_.standing(); });
 }
 
+void Win32Platform::endConsole(std::chrono::milliseconds limit) {
+    if (!console_.process()) return;
+    console_.terminate();
+    constexpr DWORD kPollMs = 50;
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(limit.count());
+    const auto standing = [this] { return window_.standing(); };
+    while (!console_.finished() && standing() && ::GetTickCount64() < deadline) {
+        (void)waitPumping(nullptr, kPollMs, window_.hwnd(), standing);
+    }
+}
+
+std::vector<std::u16string> Win32Platform::environmentNames() {
+    return win32::environmentNames();
+}
+
 bool Win32Platform::clearClipboard() {
     return win32::clearClipboard(window_.hwnd());
 }
@@ -108,8 +123,8 @@ bool Win32Platform::putClipboardText(std::u16string_view text) {
     return win32::putClipboardText(window_.hwnd(), text);
 }
 
-bool Win32Platform::sendKeys(std::u16string_view keys) {
-    return sendKeystrokes(keys);
+KeyDelivery Win32Platform::sendKeys(std::u16string_view keys, WindowHandle target) {
+    return sendKeystrokes(keys, handleOf(target));
 }
 
 WindowHandle Win32Platform::foregroundWindow() {
@@ -146,6 +161,14 @@ std::optional<FileBytes> Win32Platform::readWholeFile(std::u16string_view path) 
 
 std::unique_ptr<OutputFile> Win32Platform::createFile(std::u16string_view path) {
     return win32::createFile(path);
+}
+
+FileTime Win32Platform::now() {
+    return systemFileTime();
+}
+
+std::optional<FileTime> Win32Platform::lastWriteTime(std::u16string_view path) {
+    return win32::lastWriteTime(path);
 }
 
 void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) {

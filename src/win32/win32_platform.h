@@ -35,9 +35,11 @@ public:
     bool startConsole() override;
     WindowHandle consoleWindow() override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    void endConsole(std::chrono::milliseconds limit) override;
+    std::vector<std::u16string> environmentNames() override;
     bool clearClipboard() override;
     bool putClipboardText(std::u16string_view text) override;
-    bool sendKeys(std::u16string_view keys) override;
+    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
     WindowHandle foregroundWindow() override;
     ThreadId windowThread(WindowHandle window) override;
     ThreadId uiThread() override { return uiThread_; }
@@ -47,6 +49,8 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
+    FileTime now() override;
+    std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return ::GetACP(); }
     void ansiToWide(std::string_view bytes, std::u16string& text) override;
     void wideToAnsi(std::u16string_view text, std::string& out) override;

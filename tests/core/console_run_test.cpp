@@ -39,6 +39,7 @@ protected:
 };
 
 TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
+    platform.files[u"D:\\docs\\a.txt"] = "x";
     drop({u"D:\\docs\\a.doc"});
     platform.log.clear();
     traceOutputList();
@@ -86,6 +87,9 @@ TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
 }
 
 TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
+    for (const char16_t* output : {u"D:\\d\\1.txt", u"D:\\d\\2.txt", u"D:\\d\\3.txt"}) {
+        platform.files[output] = "text";
+    }
     drop({u"D:\\d\\1.doc"});
     drop({u"D:\\d\\2.xls"});
     drop({u"D:\\d\\3.pdf"});
@@ -123,6 +127,7 @@ TEST_F(ConsoleRunTest, EverySourceGetsItsWholeCommandLine) {
     EXPECT_TRUE(platform.calls({"read"}).empty());
     form.Command2_Click();
     EXPECT_EQ(platform.calls({"read"}).size(), 6u);
+    EXPECT_EQ(platform.text1, texts::kPrompt);
 }
 
 TEST_F(ConsoleRunTest, EmptyQueueStartsNoConsole) {
@@ -156,18 +161,26 @@ TEST_F(ConsoleRunTest, RunStopsWhenItsConsoleCannotBeReached) {
     EXPECT_EQ(platform.count("sleep 50"), 3000 / 50);
     EXPECT_TRUE(platform.calls({"waitConsole"}).empty());
     EXPECT_EQ(platform.log.back(), "topmost");
+    EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 1 件）");
+    EXPECT_EQ(entries(form.list2()), std::vector<std::u16string>{u"D:\\a.doc"});
 
+    // Neither console run sends a key to a console that is not there; the
+    // console process is ended and the clipboard holds no command.
     platform.log.clear();
     platform.consoleTakesForeground = true;
     platform.consoleWindowAfterPolls = 1000;  // the window never shows up
     form.Command3_Click();
-    EXPECT_TRUE(platform.calls({"keys", "clipboard"}).empty());
+    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_EQ(platform.calls({"clipboard", "endConsole"}),
+              (std::vector<std::string>{"endConsole 600000", "clipboardClear", "clipboard exit"}));
     EXPECT_EQ(platform.count("sleep 50"), 10000 / 50);
 
     platform.log.clear();
     platform.consoleStarts = false;
     form.Command3_Click();
-    EXPECT_EQ(platform.log, std::vector<std::string>{"startConsole"});
+    EXPECT_EQ(platform.calls({"startConsole", "keys", "endConsole", "text1"}),
+              (std::vector<std::string>{"startConsole", "endConsole 600000",
+                                        "text1 変換を中断しました（未変換 1 件）"}));
 }
 
 TEST_F(ConsoleRunTest, ClipboardFailureEndsTheRunBeforeAnyKey) {
@@ -187,9 +200,14 @@ TEST_F(ConsoleRunTest, FullOutputListEndsTheFeeding) {
     ASSERT_EQ(form.list3().count(), 32767);
     platform.log.clear();
     form.Command2_Click();
-    EXPECT_EQ(platform.count("keys % ep"), 1);  // one source fed, then the list refused it
+    // No source is fed once the list has no room for its output.
+    EXPECT_EQ(platform.count("keys % ep"), 0);
     EXPECT_TRUE(platform.calls({"keys {ENTER}"}).empty());
+    EXPECT_EQ(platform.count("endConsole 600000"), 1);
     EXPECT_EQ(form.list3().count(), 32767);
+    EXPECT_EQ(form.list2().count(), 32767);
+    // The earlier run's texts are not there: none of its pages is made.
+    EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 32767 件、html作成失敗 32767 件）");
 }
 
 TEST_F(ConsoleRunTest, ForegroundForcingSequence) {

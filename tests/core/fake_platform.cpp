@@ -107,6 +107,11 @@ void FakePlatform::pump() {
     }
 }
 
+void FakePlatform::consoleGone() {
+    consoleRunning = false;
+    if (foreground == kConsole) foreground = kOwnWindow;
+}
+
 void FakePlatform::doEvents() {
     log.push_back("yield");
     pump();
@@ -120,6 +125,7 @@ void FakePlatform::sleep(std::uint32_t milliseconds) {
 bool FakePlatform::startConsole() {
     log.push_back("startConsole");
     consoleStarted_ = consoleStarts;
+    consoleRunning = consoleStarts;
     consolePolls_ = 0;
     if (consoleStarted_ && consoleTakesForeground) foreground = kConsole;
     return consoleStarts;
@@ -133,7 +139,14 @@ WindowHandle FakePlatform::consoleWindow() {
 bool FakePlatform::waitForConsoleExit(std::chrono::milliseconds limit) {
     log.push_back("waitConsole " + std::to_string(limit.count()));
     pump();
+    if (consoleExits) consoleGone();
     return consoleExits;
+}
+
+void FakePlatform::endConsole(std::chrono::milliseconds limit) {
+    log.push_back("endConsole " + std::to_string(limit.count()));
+    consoleGone();
+    pump();
 }
 
 bool FakePlatform::clearClipboard() {
@@ -148,9 +161,20 @@ bool FakePlatform::putClipboardText(std::u16string_view text) {
     return clipboardWorks;
 }
 
-bool FakePlatform::sendKeys(std::u16string_view keys) {
-    log.push_back("keys " + utf8(keys) + (foreground == kConsole ? "" : " (not to the console)"));
-    return true;
+KeyDelivery FakePlatform::sendKeys(std::u16string_view keys, WindowHandle target) {
+    ++keyCalls;
+    if (keysFail) {
+        log.push_back("keys " + utf8(keys) + " (failed)");
+        return KeyDelivery::Failed;
+    }
+    if (keyCalls == foregroundLostAtKeys) {
+        foreground = kOtherWindow;
+        log.push_back("keys " + utf8(keys) + " (foreground lost)");
+        return KeyDelivery::ForegroundLost;
+    }
+    log.push_back("keys " + utf8(keys) + (foreground == target ? "" : " (not to the target)"));
+    if (keys == u"% ep" && onPaste) onPaste(clipboard);
+    return KeyDelivery::Delivered;
 }
 
 ThreadId FakePlatform::windowThread(WindowHandle window) {
@@ -191,6 +215,13 @@ std::optional<FileBytes> FakePlatform::readWholeFile(std::u16string_view path) {
     const auto found = files.find(std::u16string(path));
     if (found == files.end()) return std::nullopt;
     return FileBytes(found->second);
+}
+
+std::optional<FileTime> FakePlatform::lastWriteTime(std::u16string_view path) {
+    const std::u16string key(path);
+    if (files.count(key) == 0) return std::nullopt;
+    const auto time = fileTimes.find(key);
+    return time == fileTimes.end() ? clock : time->second;
 }
 
 std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {

@@ -33,12 +33,20 @@ public:
     bool consoleTakesForeground = true;
     bool consoleExits = true;
     bool clipboardWorks = true;
-    std::set<std::u16string> uncreatable;              // createFile fails for these
-    std::map<std::u16string, std::size_t> writeLimit;  // bytes a file takes before failing
-    std::function<void()> onPump;                      // runs inside every doEvents and sleep
+    int foregroundLostAtKeys = 0;  // this keystroke call (from 1) finds another window in front
+    bool keysFail = false;
+    std::vector<std::u16string> environment{u"OS", u"Path", u"windir", u"TEMP"};
+    FileTime clock = std::chrono::hours(1000);
+    std::map<std::u16string, FileTime> fileTimes;  // a file without one was written just now
+    std::function<void(std::u16string_view pasted)> onPaste;  // the console runs a pasted text
+    std::set<std::u16string> uncreatable;                     // createFile fails for these
+    std::map<std::u16string, std::size_t> writeLimit;         // bytes a file takes before failing
+    std::function<void()> onPump;  // runs inside every doEvents and sleep
 
     // Observed state.
     std::vector<std::string> log;
+    int keyCalls = 0;
+    bool consoleRunning = false;
     std::map<std::u16string, std::string> files;
     std::u16string caption = u"Quillmark";
     std::u16string text1;
@@ -69,9 +77,11 @@ public:
     bool startConsole() override;
     WindowHandle consoleWindow() override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    void endConsole(std::chrono::milliseconds limit) override;
+    std::vector<std::u16string> environmentNames() override { return environment; }
     bool clearClipboard() override;
     bool putClipboardText(std::u16string_view text) override;
-    bool sendKeys(std::u16string_view keys) override;
+    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
     WindowHandle foregroundWindow() override { return foreground; }
     ThreadId windowThread(WindowHandle window) override;
     ThreadId uiThread() override { return kOwnThread; }
@@ -81,6 +91,8 @@ public:
     void setForegroundWindow(WindowHandle window) override;
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
+    FileTime now() override { return clock; }
+    std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
     void ansiToWide(std::string_view bytes, std::u16string& text) override {
         codePage_.toWide(bytes, text);
@@ -91,6 +103,7 @@ public:
 
 private:
     void pump();
+    void consoleGone();
 
     IconvCodePage codePage_;
     bool consoleStarted_ = false;

@@ -1,9 +1,13 @@
 // The Win32 side of the platform: clipboard, keystrokes, the ANSI code page,
 // files, the program folder and the stacking order.
 
+#include <algorithm>
+
+#include "console.h"
 #include "files.h"
 #include "input.h"
 #include "test_support.h"
+#include "win_util.h"
 
 namespace quill::win32::test {
 namespace {
@@ -74,6 +78,55 @@ TEST(Files, WriteReadAndRefuseAFolder) {
     const std::u16string taken = folder.path(u"taken.html");
     ASSERT_TRUE(::CreateDirectoryW(wide(taken), nullptr));
     EXPECT_EQ(createFile(taken), nullptr);
+}
+
+TEST(Files, LastWriteTimeIsOnTheSystemClock) {
+    const TempFolder folder;
+    const std::u16string text = folder.path(u"会議.txt");
+    const FileTime before = systemFileTime();
+    {
+        const std::unique_ptr<OutputFile> file = createFile(text);
+        ASSERT_TRUE(file && file->write("x") && file->close());
+    }
+    const FileTime after = systemFileTime();
+    const std::optional<FileTime> written = lastWriteTime(text);
+    ASSERT_TRUE(written);
+    // Within the coarsest step a file system keeps times in.
+    EXPECT_GE(*written, before - std::chrono::seconds(2));
+    EXPECT_LE(*written, after + std::chrono::seconds(2));
+    EXPECT_FALSE(lastWriteTime(folder.path(u"missing.txt")));
+
+    // A date set on the file is the one read back.
+    const std::u16string name(text);
+    const UniqueFile file(::CreateFileW(wide(name), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    const std::int64_t dayAgo = (before - std::chrono::hours(24)).count();
+    const FILETIME old{static_cast<DWORD>(dayAgo), static_cast<DWORD>(dayAgo >> 32)};
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &old));
+    EXPECT_EQ(lastWriteTime(text), before - std::chrono::hours(24));
+}
+
+TEST(Environment, NamesOfTheProgramsVariables) {
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"Quill_Test Name", L"a=b"));
+    const std::vector<std::u16string> names = environmentNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), u"Quill_Test Name"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), u"OS"), names.end());
+    for (const std::u16string& name : names) {
+        EXPECT_FALSE(name.empty());
+        EXPECT_EQ(name.find(u'=', 1), std::u16string::npos);
+    }
+}
+
+// A console that the program ends goes, with everything in it.
+TEST(ConsoleProcess, EndedConsoleFinishes) {
+    Console console;
+    ASSERT_TRUE(console.start());
+    ASSERT_TRUE(e2e::poll_until([&] { return console.window() != nullptr; }, 20000));
+    EXPECT_FALSE(console.finished());
+    console.terminate();
+    EXPECT_TRUE(e2e::poll_until([&] { return console.finished(); }, 60000));
+    EXPECT_EQ(::WaitForSingleObject(console.process(), 0), WAIT_OBJECT_0);
 }
 
 TEST(ProgramFolder, KeepsTheBackslashOnlyAtADriveRoot) {

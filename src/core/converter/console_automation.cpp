@@ -1,8 +1,10 @@
 // Feeding the converter commands to a console through the clipboard and the
 // console's paste keystrokes, for both conversion runs.
 
+#include "converter/console_expansion.h"
 #include "converter/module1.h"
 #include "failure.h"
+#include "text_util.h"
 #include "ui/form1.h"
 
 namespace quill {
@@ -17,32 +19,77 @@ constexpr std::uint32_t kBeforeEnterMs = 100;
 constexpr std::uint32_t kReforceEveryMs = 1000;
 }  // namespace
 
-void Form1::wrdtxt() {
+ConsoleRun Form1::wrdtxt() {
     state_.appDir = fMyPath();
-    try {
-        // An empty queue gets no console: there is nothing to paste.
-        if (list2_.empty()) return;
-        startConsole();
-        const int n = list2_.count();
-        for (int i = 0; i < n; ++i) {
-            feedSource(i);
-            const std::u16string& source = list2_.item(i);
-            // An HTML source gives no text-output name; its empty entry is
-            // passed over by the page loop.
-            std::u16string output = endsInHtml(source) ? std::u16string() : fTxtName(source);
-            if (!list3_.append(std::move(output))) {
-                throw RunFailure(FailureKind::ListFull, "output list full");
-            }
-        }
-        yieldOnce();
-        closeConsole();
+    ConsoleRun run = runConsole(true);
+    if (!run.interrupted && run.fed > 0) {
         // The converter may still be working through the pasted commands:
         // the outputs are complete once the console has run "exit".
         (void)platform_.waitForConsoleExit(kConsoleExitLimit);
         if (unloaded_) throw WindowUnloaded{};
-    } catch (const RunFailure&) {
-        // Ends the console run silently; sources not yet fed are skipped.
     }
+    return run;
+}
+
+ConsoleRun Form1::runConsole(bool recordOutputs) {
+    ConsoleRun run;
+    run.began = platform_.now();
+
+    // What becomes of each source is decided before the console starts,
+    // from the environment it will inherit.
+    const ConsoleVariables variables(platform_.environmentNames());
+    const int n = list2_.count();
+    std::vector<std::u16string> commands(static_cast<std::size_t>(n));
+    std::vector<std::u16string> outputs(static_cast<std::size_t>(n));
+    std::vector<ConsoleRun::Output> outputTimes(static_cast<std::size_t>(n));
+    run.refusedAt.assign(static_cast<std::size_t>(n), false);
+    for (int i = 0; i < n; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const std::u16string& source = list2_.item(i);
+        commands[at] = fCmdLine(state_.appDir, source);
+        bool refused = consoleWouldChange(commands[at], variables);
+        if (recordOutputs && !refused && !endsInHtml(source)) {
+            try {
+                outputs[at] = fTxtName(source);
+                outputTimes[at].before = platform_.lastWriteTime(outputs[at]);
+                outputTimes[at].ownText = equalsIgnoringCase(lastChars(source, 4), u".txt");
+            } catch (const RunFailure&) {
+                refused = true;  // no page could be named for it
+            }
+        }
+        if (refused) {
+            run.refusedAt[at] = true;
+            ++run.refused;
+        }
+    }
+    if (run.refused == n) return run;  // nothing to feed: no console
+
+    int next = 0;
+    try {
+        startConsole();
+        for (; next < n; ++next) {
+            const auto at = static_cast<std::size_t>(next);
+            if (run.refusedAt[at]) continue;
+            if (recordOutputs && list3_.count() >= StringList::kMaxEntries) {
+                throw RunFailure(FailureKind::ListFull, "output list full");
+            }
+            feedCommand(commands[at]);
+            if (recordOutputs) {
+                (void)list3_.append(std::move(outputs[at]));  // room was checked above
+                run.outputs.push_back(outputTimes[at]);
+            }
+            ++run.fed;
+        }
+        yieldOnce();
+        closeConsole();
+    } catch (const RunFailure&) {
+        run.interrupted = true;
+        for (int i = next; i < n; ++i) {
+            if (!run.refusedAt[static_cast<std::size_t>(i)]) ++run.notFed;
+        }
+        abandonConsole();
+    }
+    return run;
 }
 
 void Form1::startConsole() {
@@ -58,10 +105,10 @@ void Form1::startConsole() {
     }
 }
 
-void Form1::feedSource(int index) {
+void Form1::feedCommand(std::u16string_view commandLine) {
     SetForceForegroundWindow(console_);
     pause(kBeforePasteMs);
-    putOnClipboard(fCmdLine(state_.appDir, list2_.item(index)));
+    putOnClipboard(commandLine);
     sendKeys(kPasteKeys);
     pause(kAfterPasteMs);
 }
@@ -74,9 +121,18 @@ void Form1::closeConsole() {
     sendKeys(kEnterKey);
 }
 
+// A run that cannot go on ends its console, which would otherwise wait at
+// its prompt for ever, and leaves the clipboard as a complete run does.
+void Form1::abandonConsole() {
+    platform_.endConsole(kConsoleExitLimit);
+    if (unloaded_) throw WindowUnloaded{};
+    (void)(platform_.clearClipboard() && platform_.putClipboardText(kExitCommand));
+}
+
 // Keystrokes go to the foreground window, so they are sent only while the
 // run's own console is the foreground window; a console that cannot be
-// brought forward ends the run.
+// brought forward ends the run, and so does another window that takes the
+// foreground while the keys go out.
 void Form1::ensureConsoleForeground() {
     for (std::uint32_t waited = 0; platform_.foregroundWindow() != console_; waited += kPollMs) {
         if (waited >= kForegroundWaitMs) {
@@ -89,7 +145,15 @@ void Form1::ensureConsoleForeground() {
 
 void Form1::sendKeys(std::u16string_view keys) {
     ensureConsoleForeground();
-    if (!platform_.sendKeys(keys)) throw RunFailure(FailureKind::Platform, "keystrokes not sent");
+    switch (platform_.sendKeys(keys, console_)) {
+        case KeyDelivery::Delivered:
+            return;
+        case KeyDelivery::ForegroundLost:
+            throw RunFailure(FailureKind::ConsoleLost, "another window took the foreground");
+        case KeyDelivery::Failed:
+            break;
+    }
+    throw RunFailure(FailureKind::Platform, "keystrokes not sent");
 }
 
 void Form1::putOnClipboard(std::u16string_view text) {

@@ -70,11 +70,8 @@ bool Form1::htm_save() {
     // then the closing one for the empty line past the last.
     bool pastLast = false;
     for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
-        // Writing a page spends the source queue.
-        state_.htmlGiven = false;
-        list1_.clear();
-        list2_.clear();
-        state_.queueGrew = false;
+        // Writing a page spends the sources the run fed.
+        if (i == 0) spendQueue();
         const bool lastLine = i > 0 && richTextBox1_.isLastLine(i - 1);
         out.writeBody(i, lastLine, richTextBox1_.line(i));
         pastLast = lastLine;

@@ -34,6 +34,15 @@ void StringList::clear() noexcept {
     top_ = 0;
 }
 
+void StringList::removeIf(const std::function<bool(int)>& pickIndex) {
+    std::deque<std::u16string> kept;
+    for (int i = 0; i < count(); ++i) {
+        if (!pickIndex(i)) kept.push_back(std::move(entries_[static_cast<std::size_t>(i)]));
+    }
+    clear();
+    for (std::u16string& entry : kept) (void)append(std::move(entry));
+}
+
 int StringList::firstIndexOf(std::u16string_view text) const {
     const auto found = first_.find(text);
     return found == first_.end() ? -1 : static_cast<int>(found->second - top_);

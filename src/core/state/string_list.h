@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,6 +28,9 @@ public:
     [[nodiscard]] bool insertTop(std::u16string entry);
 
     void clear() noexcept;
+    // Removes the entries whose indices the predicate picks; the others keep
+    // their order.
+    void removeIf(const std::function<bool(int)>& pickIndex);
 
     // Index of the first entry equal to text (exact, case-sensitive), or -1.
     [[nodiscard]] int firstIndexOf(std::u16string_view text) const;

@@ -1,10 +1,23 @@
 // The two buttons: the HTML conversion run and the text-only run.
 
+#include "converter/output_freshness.h"
 #include "failure.h"
+#include "intake/extensions.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 
 namespace quill {
+
+namespace {
+// The queue flag's invariant: set exactly when a document other than an HTML
+// page waits.
+bool holdsDocument(const StringList& queue) {
+    for (int i = 0; i < queue.count(); ++i) {
+        if (!isHtmlPage(queue.item(i))) return true;
+    }
+    return false;
+}
+}  // namespace
 
 void Form1::Command2_Click() {
     if (unloaded_ || busy()) return;
@@ -12,26 +25,25 @@ void Form1::Command2_Click() {
         platform_.setCaption(texts::kConverting);
         platform_.setCommand2Caption(texts::kConverting);
         platform_.setStacking(Stacking::Bottom);
-        wrdtxt();
+        const int firstNew = list3_.count();
+        const ConsoleRun run = wrdtxt();
+        // A refused source would be refused again: it leaves the queue now.
+        // The sources fed leave it with the first page written; the ones the
+        // run did not reach stay for the next press.
+        list2_.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
+        state_.queueGrew = holdsDocument(list2_);
+        spendable_ = run.fed;
         yieldOnce();
 
-        int failedPages = 0;
-        if (!state_.htmlGiven) {
-            const int n = list3_.count();
-            for (int i = 0; i < n; ++i) {
-                state_.currentIndex = static_cast<std::int16_t>(i);
-                // An entry too short to name a page (an HTML source's) is no
-                // page to make.
-                if (list3_.item(i).size() < 4) continue;
-                // A text that did not load gives no page: the buffer still
-                // holds the previous entry's text.
-                if (!txthtml() || !htm_save()) ++failedPages;
-            }
-        }
+        int failedPages = run.refused;
+        if (!state_.htmlGiven) failedPages += writePages(firstNew, run);
+        spendable_ = 0;
 
         platform_.setCommand2Caption(texts::kStart);
         platform_.setCaption(texts::kIdleCaption);
-        if (failedPages > 0) {
+        if (run.interrupted) {
+            platform_.setText1(texts::interrupted(run.notFed, failedPages));
+        } else if (failedPages > 0) {
             platform_.setText1(texts::pagesFailed(failedPages));
         } else {
             platform_.setText1(texts::kPrompt);
@@ -41,19 +53,50 @@ void Form1::Command2_Click() {
     });
 }
 
+int Form1::writePages(int firstNew, const ConsoleRun& run) {
+    int failed = 0;
+    const int n = list3_.count();
+    for (int i = 0; i < n; ++i) {
+        state_.currentIndex = static_cast<std::int16_t>(i);
+        const std::u16string& output = list3_.item(i);
+        // An entry too short to name a page (an HTML source's) is no page
+        // to make.
+        if (output.size() < 4) continue;
+        // The run's own entries make pages only from texts that its
+        // conversions wrote: an older text of the same name is not this
+        // source's text.
+        if (i >= firstNew) {
+            const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
+            if (!own.ownText &&
+                !writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
+                ++failed;
+                continue;
+            }
+        }
+        // A text that did not load gives no page: the buffer still holds the
+        // previous entry's text.
+        if (!txthtml() || !htm_save()) ++failed;
+    }
+    return failed;
+}
+
+void Form1::spendQueue() {
+    state_.htmlGiven = false;
+    list1_.clear();
+    if (spendable_ > 0) {
+        const int spent = spendable_;
+        list2_.removeIf([spent](int i) { return i < spent; });
+        spendable_ = 0;
+    }
+    state_.queueGrew = holdsDocument(list2_);
+}
+
 void Form1::Command3_Click() {
     if (unloaded_ || busy()) return;
     runHandler([this] {
-        try {
-            if (list2_.count() < 1) return;
-            startConsole();
-            const int n = list2_.count();
-            for (int i = 0; i < n; ++i) feedSource(i);
-            yieldOnce();
-            closeConsole();
-        } catch (const RunFailure&) {
-            // Ends the run silently, as the HTML run's console part does.
-        }
+        if (list2_.count() < 1) return;
+        const ConsoleRun run = runConsole(false);
+        if (run.interrupted) platform_.setText1(texts::interrupted(run.notFed));
     });
 }
 

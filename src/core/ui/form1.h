@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,23 @@ namespace quill {
 struct DropData {
     bool hasFileList = false;
     std::vector<std::u16string> files;  // in the order the platform delivered them
+};
+
+// What a console run did with the source queue.
+struct ConsoleRun {
+    // One per output-list entry that the run added, in order.
+    struct Output {
+        std::optional<FileTime> before;  // the text's last-write time when the run began
+        bool ownText = false;            // the source is a text file: its own output
+    };
+
+    bool interrupted = false;     // it stopped before the console had been told to exit
+    int fed = 0;                  // sources whose command was pasted
+    int refused = 0;              // sources not fed: the console would change their command
+    int notFed = 0;               // sources not fed because the run stopped
+    std::vector<bool> refusedAt;  // per source queue index
+    FileTime began{};             // when the run began, on the file clock
+    std::vector<Output> outputs;
 };
 
 class Form1 {
@@ -40,7 +58,7 @@ public:
     Form1& operator=(const Form1&) = delete;
 
     // Public operations.
-    void wrdtxt();
+    [[nodiscard]] ConsoleRun wrdtxt();
     [[nodiscard]] bool txthtml();
     [[nodiscard]] bool htm_save();
     [[nodiscard]] std::u16string fMyPath();
@@ -75,13 +93,24 @@ private:
     void sDropCheck();
     void admitDocument(const std::u16string& path);
 
-    // Console automation shared by both runs.
+    // Console automation shared by both runs: feeds every source of the
+    // queue whose command the console would not change; records the
+    // outputs when asked to.
+    [[nodiscard]] ConsoleRun runConsole(bool recordOutputs);
     void startConsole();
-    void feedSource(int index);
+    void feedCommand(std::u16string_view commandLine);
     void closeConsole();
+    void abandonConsole();
     void ensureConsoleForeground();
     void sendKeys(std::u16string_view keys);
     void putOnClipboard(std::u16string_view text);
+
+    // The HTML run's pages, from the first output-list entry on; entries
+    // from firstNew on are the run's own. Returns the pages not made.
+    [[nodiscard]] int writePages(int firstNew, const ConsoleRun& run);
+    // What the page writer does to the intake state: the sources the run
+    // fed leave the queue.
+    void spendQueue();
 
     // Runs body as an event handler, then the drops that waited for it.
     // Called only when no other handler runs.
@@ -104,6 +133,8 @@ private:
     std::u16string myPathCache_;
 
     WindowHandle console_ = 0;
+    // Sources at the front of the queue that the first page written spends.
+    int spendable_ = 0;
     int depth_ = 0;
     bool unloaded_ = false;
     std::deque<DropData> pendingDrops_;

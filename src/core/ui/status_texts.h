@@ -21,4 +21,15 @@ inline constexpr std::u16string_view kTextOnly = u"txt変換";
     return u"html作成失敗 " + decimal(count) + u" 件";
 }
 
+// Shown in Text1 when a run stopped before it had fed every source: notFed
+// sources wait in the queue, and failedPages pages could not be made.
+[[nodiscard]] inline std::u16string interrupted(int notFed) {
+    return u"変換を中断しました（未変換 " + decimal(notFed) + u" 件）";
+}
+[[nodiscard]] inline std::u16string interrupted(int notFed, int failedPages) {
+    if (failedPages == 0) return interrupted(notFed);
+    return u"変換を中断しました（未変換 " + decimal(notFed) + u" 件、html作成失敗 " +
+           decimal(failedPages) + u" 件）";
+}
+
 }  // namespace quill::texts

@@ -49,5 +49,29 @@ TEST_F(Failures, MissingTextsAndBlockedPagesAreCountedAndTheOtherPagesWritten) {
     EXPECT_TRUE(is_folder(doc_path(L"塞がれ.html")));
 }
 
+// A failed conversion next to an old text of the same name, and a path the
+// console would rewrite: neither makes a page, both are counted.
+TEST_F(Failures, NoPageFromAnOldTextNorFromAPathTheConsoleWouldRewrite) {
+    const std::wstring failing = document(L"古い.doc", "#fail\r\nnew\r\n");
+    (void)old_document(L"古い.txt", "old\r\n");
+    const std::string old_page = "<html>old page</html>\r\n";
+    (void)old_document(L"古い.html", old_page);
+    const std::wstring rewritten = document(L"%OS%.doc", "os\r\n");  // would be Windows_NT.doc
+    const std::wstring unset = document(L"%NOSUCH% 50%.doc", "kept\r\n");
+
+    drop_documents(Target::text1, {failing, unset, rewritten});
+    expect_usual_run(run_html());
+    expect_idle_after_run(pages_failed(2));
+    EXPECT_EQ(converter_log(),
+              (std::vector<std::wstring>{command_for(unset), command_for(failing)}));
+    EXPECT_EQ(read_file_bytes(doc_path(L"古い.html")), old_page);
+    EXPECT_EQ(read_file_bytes(doc_path(L"古い.txt")), "old\r\n");
+    EXPECT_EQ(read_file_bytes(doc_path(L"%NOSUCH% 50%.html")),
+              expected_page("%NOSUCH% 50%", {"<P>kept<br>", "<br>", "</P><br>"}));
+    EXPECT_EQ(doc_folder(), (std::set<std::wstring>{L"古い.doc", L"古い.txt", L"古い.html",
+                                                    L"%OS%.doc", L"%NOSUCH% 50%.doc",
+                                                    L"%NOSUCH% 50%.txt", L"%NOSUCH% 50%.html"}));
+}
+
 }  // namespace
 }  // namespace quill::e2e::test

@@ -11,6 +11,13 @@ std::wstring pages_failed(int count) {
     return L"html作成失敗 " + std::to_wstring(count) + L" 件";
 }
 
+std::wstring interrupted(int not_fed, int failed) {
+    std::wstring text = L"変換を中断しました（未変換 ";
+    text.append(std::to_wstring(not_fed)).append(L" 件");
+    if (failed > 0) text.append(L"、html作成失敗 ").append(std::to_wstring(failed)).append(L" 件");
+    return text.append(L"）");
+}
+
 void expect_usual_run(const RunWatch& run) {
     EXPECT_TRUE(run.command2_converting) << "Command2 did not say 変換中";
     EXPECT_TRUE(run.left_topmost) << "the window stayed topmost during the run";
@@ -86,6 +93,22 @@ void QuillmarkTest::TearDown() {
 std::wstring QuillmarkTest::document(std::wstring_view name, std::string_view bytes) const {
     std::wstring path = doc_path(name);
     EXPECT_TRUE(write_file_bytes(path, bytes)) << "cannot write " << to_utf8(path);
+    return path;
+}
+
+std::wstring QuillmarkTest::old_document(std::wstring_view name, std::string_view bytes) const {
+    std::wstring path = document(name, bytes);
+    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{};
+    time.LowPart = now.dwLowDateTime;
+    time.HighPart = now.dwHighDateTime;
+    time.QuadPart -= 24ULL * 3600 * 10'000'000;  // 100-ns units
+    const FILETIME day_ago{time.LowPart, time.HighPart};
+    EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &day_ago))
+        << "cannot date " << to_utf8(path);
     return path;
 }
 

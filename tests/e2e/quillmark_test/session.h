@@ -24,6 +24,8 @@ inline constexpr wchar_t kWritingPages[] = L"html作成中";
 inline constexpr wchar_t kPrompt[] = L"ファイルをここに落として下さい。";
 inline constexpr wchar_t kStart[] = L"変換 開始";
 [[nodiscard]] std::wstring pages_failed(int count);
+// A run that stopped: not_fed sources wait in the queue; failed pages were not made.
+[[nodiscard]] std::wstring interrupted(int not_fed, int failed = 0);
 
 // Longest an HTML run may take here: a few sources at 1.5 s each, and slack.
 inline constexpr DWORD kRunLimit = 120000;
@@ -52,6 +54,8 @@ protected:
 
     // A document with these bytes in the documents folder; its path.
     std::wstring document(std::wstring_view name, std::string_view bytes) const;
+    // The same, last written a day ago.
+    std::wstring old_document(std::wstring_view name, std::string_view bytes) const;
     [[nodiscard]] std::wstring doc_path(std::wstring_view name) const;
     // Names of the files and folders in the documents folder.
     [[nodiscard]] std::set<std::wstring> doc_folder() const;
