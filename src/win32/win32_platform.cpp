@@ -157,8 +157,12 @@ std::unique_ptr<OutputFile> Win32Platform::createFile(std::u16string_view path) 
     return win32::createFile(path);
 }
 
-void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) {
-    win32::ansiToWide(bytes, text);
+LeadBytes Win32Platform::ansiLeadBytes() {
+    return win32::ansiLeadBytes();
+}
+
+void Win32Platform::appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
+    win32::appendAnsiAsWide(bytes, text);
 }
 
 void Win32Platform::wideToAnsi(std::u16string_view text, std::string& out) {

@@ -59,6 +59,10 @@ TEST_F(PageTest, BodyRecordsFollowTheLinesOfTheText) {
         // Shift-JIS: 日本語, a half-width katakana, and a table-byte 0x5C trail (表).
         {"\x93\xfa\x96\x7b\x8c\xea \xb1\r\n\x95\x5c",
          "<P>\x93\xfa\x96\x7b\x8c\xea \xb1<br>\r\n\x95\x5c<br>\r\n</P><br>\r\n"},
+        // A broken double-byte character is one "?" in the page and keeps
+        // the "<", the line break and the space after it.
+        {"a\x81<b\r\nx\x82\nabc\x81 def\x81",
+         "<P>a?&lt;b<br>\r\nx?<br>\r\nabc? def?<br>\r\n</P><br>\r\n"},
     };
     for (const Case& c : cases) {
         platform.files[u"D:\\work\\plan.txt"] = c.text;
