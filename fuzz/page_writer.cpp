@@ -6,24 +6,12 @@
 #include "ansi_reference.h"
 #include "fake_platform.h"
 #include "fuzz_support.h"
+#include "page_bytes.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 
 namespace quill::fuzz {
 namespace {
-
-const std::string kHead =
-    "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-    "charset=x-sjis\">\r\n<title>Quillmark - plan</title>\r\n\r\n</head>\r\n"
-    "<body bgcolor=\"#A7E0FF\">\r\n";
-// The footer and the closing record, the link text in Shift-JIS.
-const std::string kFooter =
-    "<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
-    "<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark "
-    "developers</a></B></small><br>\r\n"
-    "<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">"
-    "\x82\xc7\x82\xa4\x82\xc5\x82\xe0\x82\xa2\x82\xa2\x82\xa9\x82\xc8</a></B></small></p>\r\n"
-    "</body>\r\n</html>\r\n";
 
 // The body record of one line, as the page must hold it.
 std::string bodyRecord(std::u16string_view line, bool first, bool pastLast,
@@ -80,15 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TextBuffer& buffer = form.richTextBox1();
     fuzz::check(buffer.text() == test::decodeByTheRule(bytes, *page), "the page's text");
     const std::size_t lines = buffer.lineCount();
-    std::string expected = fuzz::kHead;
+    std::string body;
     for (std::size_t i = 0; i <= lines; ++i) {
-        expected += fuzz::bodyRecord(buffer.line(i), i == 0, i == lines, *page);
+        body += fuzz::bodyRecord(buffer.line(i), i == 0, i == lines, *page);
     }
-    expected += fuzz::kFooter;
     const std::string& written = platform.files[u"D:\\w\\plan.html"];
-    fuzz::check(written == expected, "the page's records");
+    fuzz::check(written == test::pageBytes("plan", body), "the page's records");
     fuzz::checkBodyEscaped(std::string_view(written).substr(
-        fuzz::kHead.size(), written.size() - fuzz::kHead.size() - fuzz::kFooter.size()));
+        written.size() - test::kPageFooter.size() - body.size(), body.size()));
     fuzz::check(form.list2().count() == 0 && !form.state().queueGrew, "the page spent the queue");
     fuzz::check(platform.text1 == texts::kPrompt, "the run made its page");
     return 0;

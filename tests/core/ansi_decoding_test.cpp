@@ -18,14 +18,6 @@ std::u16string decoded(FakePlatform& platform, std::string_view bytes) {
     return text;
 }
 
-// The bytes of text with each "%" replaced by the next of bytes.
-std::string withBytes(std::string_view text, std::initializer_list<unsigned> bytes) {
-    std::string out;
-    auto next = bytes.begin();
-    for (char c : text) out += c == '%' ? static_cast<char>(*next++) : c;
-    return out;
-}
-
 // Every byte that can follow a lead byte without trailing it: the controls
 // (NUL, tab, line breaks), space, digits, the ASCII punctuation below 0x40
 // and DEL.
@@ -87,11 +79,12 @@ TEST(AnsiDecoding, EveryLeadByteOfEveryDoubleByteCodePage) {
         for (unsigned lead = 0; lead < 256; ++lead) {
             if (!leads.test(lead)) continue;
             for (const unsigned next : kNonTrails) {
-                EXPECT_EQ(decoded(platform, withBytes("a%%b", {lead, next})),
+                EXPECT_EQ(decoded(platform, std::string{'a', static_cast<char>(lead),
+                                                        static_cast<char>(next), 'b'}),
                           u"a\uFFFD" + std::u16string(1, static_cast<char16_t>(next)) + u"b")
                     << codePage << " " << lead << " " << next;
             }
-            EXPECT_EQ(decoded(platform, withBytes("a%", {lead})), u"a\uFFFD")
+            EXPECT_EQ(decoded(platform, std::string{'a', static_cast<char>(lead)}), u"a\uFFFD")
                 << codePage << " " << lead;
         }
     }

@@ -1,26 +1,16 @@
 // Whole pages, byte for byte, as a run writes them from a text output.
 
 #include "form_fixture.h"
+#include "page_bytes.h"
 #include "ui/status_texts.h"
 
 namespace quill::test {
 namespace {
 
-const std::string kHead =
-    "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-    "charset=x-sjis\">\r\n";
-const std::string kBodyOpen = "\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">\r\n";
-// The footer, its Japanese link text in Shift-JIS.
-const std::string kFooter =
-    "<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
-    "<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark "
-    "developers</a></B></small><br>\r\n"
-    "<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">"
-    "\x82\xc7\x82\xa4\x82\xc5\x82\xe0\x82\xa2\x82\xa2\x82\xa9\x82\xc8</a></B></small></p>\r\n"
-    "</body>\r\n</html>\r\n";
+const std::string& kHead = kPageHead;
 
 std::string page(const std::string& title, const std::string& body) {
-    return kHead + "<title>Quillmark - " + title + "</title>\r\n" + kBodyOpen + body + kFooter;
+    return pageBytes(title, body);
 }
 
 class PageTest : public FormTest {
