@@ -39,7 +39,7 @@ std::u16string decodeByTheRule(std::string_view bytes, const IconvCodePage& code
         if (length < 0) {
             text += kReplacementCharacter;
         } else {
-            text += codePage.toWide(bytes.substr(at, static_cast<std::size_t>(length)));
+            codePage.appendWide(bytes.substr(at, static_cast<std::size_t>(length)), text);
         }
         return true;
     });
