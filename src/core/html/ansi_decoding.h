@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -53,8 +52,8 @@ public:
     }
 
 private:
-    // Lead bytes in one or two ranges, as in every double-byte code page, are
-    // found sixteen at a time.
+    // Lead bytes in one or two ranges, as in every double-byte ANSI code page,
+    // are found sixteen at a time.
     static constexpr std::size_t kFewRanges = 2;
 
     std::array<bool, 256> lead_{};
