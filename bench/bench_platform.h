@@ -65,8 +65,9 @@ public:
         return nativeLastWriteTime(path);
     }
     std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    void ansiToWide(std::string_view bytes, std::u16string& text) override {
-        codePage_.toWide(bytes, text);
+    LeadBytes ansiLeadBytes() override { return codePage_.leadBytes(); }
+    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override {
+        codePage_.appendWide(bytes, text);
     }
     void wideToAnsi(std::u16string_view text, std::string& out) override {
         codePage_.toAnsi(text, out);

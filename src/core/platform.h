@@ -3,6 +3,7 @@
 // this interface; the Windows shell implements it with Win32 calls, and the
 // tests with a recording fake.
 
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,9 @@ namespace quill {
 
 using WindowHandle = std::uintptr_t;  // 0: no window
 using ThreadId = std::uint32_t;       // 0: no thread
+// The bytes that start a two-byte character of a double-byte code page; none
+// in a single-byte one.
+using LeadBytes = std::bitset<256>;
 
 // A moment on the clock that file times are kept in: 100-nanosecond units
 // since an epoch of the platform's choosing (1601 on Windows, 1970 on POSIX
@@ -130,8 +134,11 @@ public:
     // The system's ANSI code page and conversions through it. Characters that
     // the code page cannot hold are replaced, never an error.
     [[nodiscard]] virtual std::uint32_t ansiCodePage() = 0;
-    // Replaces the content of text, reusing its storage.
-    virtual void ansiToWide(std::string_view bytes, std::u16string& text) = 0;
+    [[nodiscard]] virtual LeadBytes ansiLeadBytes() = 0;
+    // Appends the decoded bytes to text. The core hands over whole characters
+    // only: every lead byte that starts a character comes with a byte that
+    // can trail it (see html/ansi_decoding.h, which decodes the rest).
+    virtual void appendAnsiAsWide(std::string_view bytes, std::u16string& text) = 0;
     // Appends the encoded text to out.
     virtual void wideToAnsi(std::u16string_view text, std::string& out) = 0;
 };

@@ -91,6 +91,30 @@ IconvCodePage::IconvCodePage(std::uint32_t codePage)
         }
     }
 
+    // Bytes that make no character, alone or with another, between two lead
+    // bytes are lead bytes of unassigned characters, as Windows has them.
+    for (unsigned b = 0; b < 256;) {
+        unsigned next = b + 1;
+        if (lead_[b]) {
+            while (next < 256 && !lead_[next] && single_[next] == kUndecodable) ++next;
+            if (next < 256 && lead_[next] && next > b + 1) {
+                for (unsigned gap = b + 1; gap < next; ++gap) lead_[gap] = true;
+            }
+        }
+        b = next;
+    }
+    // A lead byte and a byte from 0x80 up that make no character are one
+    // undecodable character; an ASCII byte after a lead byte stands alone
+    // then. So a lead byte takes every byte after it that is not ASCII.
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!lead_[b]) continue;
+        for (unsigned t = 0x80; t < 256; ++t) {
+            if (pairs_[b << 8 | t] == 0) pairs_[b << 8 | t] = kUndecodable;
+        }
+    }
+
+    for (std::size_t b = 0; b < 256; ++b) leadBytes_[b] = lead_[b];
+
     // The lead bytes as at most three ranges, the closest ones merged.
     for (unsigned b = 0; b < 256; ++b) {
         if (!lead_[b]) continue;
@@ -149,12 +173,16 @@ std::u16string IconvCodePage::toWide(std::string_view bytes) const {
 }
 
 void IconvCodePage::toWide(std::string_view bytes, std::u16string& text) const {
+    text.clear();
+    appendWide(bytes, text);
+}
+
+void IconvCodePage::appendWide(std::string_view bytes, std::u16string& text) const {
     // Each byte gives at most one character, so the text is reserved at its
     // largest size up front. Only the part actually filled is ever touched,
     // and so resident.
-    text.clear();
-    if (text.capacity() < bytes.size()) {
-        text.reserve(bytes.size());
+    if (text.capacity() - text.size() < bytes.size()) {
+        text.reserve(text.size() + bytes.size());
         adviseHugePages(text.data(), text.capacity() * sizeof(char16_t));
     }
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -1,10 +1,14 @@
 #pragma once
 // A Windows ANSI code page (single- or double-byte) for native builds. Its
 // tables come from glibc's iconv once, at construction; conversions then run
-// on the tables alone. Undecodable bytes become U+FFFD; characters the code
-// page cannot hold become "?", as Windows does by default.
+// on the tables alone. Undecodable bytes become U+FFFD, as the web's decoders
+// read Shift-JIS: a lead byte and a byte from 0x80 up that make no character
+// together are one U+FFFD, an ASCII byte after a lead byte is decoded on its
+// own when they make none. Characters the code page cannot hold become "?",
+// as Windows does by default.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,9 +23,14 @@ public:
     explicit IconvCodePage(std::uint32_t codePage);
 
     [[nodiscard]] std::uint32_t codePage() const noexcept { return codePage_; }
+    // The bytes that start a two-byte character: those that make one with at
+    // least one byte after them.
+    [[nodiscard]] const std::bitset<256>& leadBytes() const noexcept { return leadBytes_; }
     [[nodiscard]] std::u16string toWide(std::string_view bytes) const;
     // Replaces the content of text, reusing its storage.
     void toWide(std::string_view bytes, std::u16string& text) const;
+    // Appends the decoded bytes to text.
+    void appendWide(std::string_view bytes, std::u16string& text) const;
     // Appends the encoded text to out.
     void toAnsi(std::u16string_view text, std::string& out) const;
 
@@ -45,7 +54,10 @@ private:
 
     std::array<char16_t, 256> single_{};  // a byte alone; kUndecodable when it is none
     std::array<bool, 256> lead_{};        // the byte starts a two-byte character
-    std::vector<char16_t> pairs_;         // (lead << 8 | trail) -> character; 0 for none
+    std::bitset<256> leadBytes_;          // the same
+    // (lead << 8 | trail) -> character; for none, kUndecodable when the trail
+    // is not ASCII and 0 when it is.
+    std::vector<char16_t> pairs_;
     // At most three byte ranges that hold every lead byte (and maybe others).
     std::vector<ByteRange> leadRanges_;
     // (byte << 8 | next byte) -> the character that starts at byte: the pair's

@@ -82,8 +82,18 @@ std::optional<FileTime> lastWriteTime(std::u16string_view path) {
     return fromFiletime(attributes.ftLastWriteTime);
 }
 
-void ansiToWide(std::string_view bytes, std::u16string& text) {
-    text.clear();
+LeadBytes ansiLeadBytes() {
+    LeadBytes leads;
+    CPINFO info{};
+    if (!::GetCPInfo(CP_ACP, &info)) return leads;
+    // Pairs of first and last byte of each range, ended by a zero pair.
+    for (int r = 0; r + 1 < MAX_LEADBYTES && info.LeadByte[r] != 0; r += 2) {
+        for (unsigned b = info.LeadByte[r]; b <= info.LeadByte[r + 1]; ++b) leads.set(b);
+    }
+    return leads;
+}
+
+void appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
     // Converted in pieces that end on a line break: no character of a
     // double-byte code page has a line feed as its trail byte.
     while (!bytes.empty()) {

@@ -19,8 +19,11 @@ namespace quill::win32 {
 [[nodiscard]] FileTime systemFileTime();
 [[nodiscard]] std::optional<FileTime> lastWriteTime(std::u16string_view path);
 
-// Replaces the content of text, reusing its storage.
-void ansiToWide(std::string_view bytes, std::u16string& text);
+// The lead bytes of the ANSI code page, as GetCPInfo reports their ranges.
+[[nodiscard]] LeadBytes ansiLeadBytes();
+// Appends the decoded bytes to text. A lead byte takes the byte after it,
+// whatever it is: the core hands over no broken one (html/ansi_decoding.h).
+void appendAnsiAsWide(std::string_view bytes, std::u16string& text);
 void wideToAnsi(std::u16string_view text, std::string& out);
 
 [[nodiscard]] inline const wchar_t* wide(const std::u16string& text) {

@@ -171,8 +171,12 @@ std::optional<FileTime> Win32Platform::lastWriteTime(std::u16string_view path) {
     return win32::lastWriteTime(path);
 }
 
-void Win32Platform::ansiToWide(std::string_view bytes, std::u16string& text) {
-    win32::ansiToWide(bytes, text);
+LeadBytes Win32Platform::ansiLeadBytes() {
+    return win32::ansiLeadBytes();
+}
+
+void Win32Platform::appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
+    win32::appendAnsiAsWide(bytes, text);
 }
 
 void Win32Platform::wideToAnsi(std::u16string_view text, std::string& out) {

@@ -52,7 +52,8 @@ public:
     FileTime now() override;
     std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
     std::uint32_t ansiCodePage() override { return ::GetACP(); }
-    void ansiToWide(std::string_view bytes, std::u16string& text) override;
+    LeadBytes ansiLeadBytes() override;
+    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override;
     void wideToAnsi(std::u16string_view text, std::string& out) override;
 
     [[nodiscard]] const Console& console() const noexcept { return console_; }

@@ -1,5 +1,8 @@
 #include "fake_platform.h"
 
+#include <stdexcept>
+
+#include "ansi_reference.h"
 #include "native_files.h"
 
 namespace quill::test {
@@ -233,6 +236,13 @@ std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {
     const auto limit = writeLimit.find(key);
     return std::make_unique<MemoryFile>(contents,
                                         limit == writeLimit.end() ? SIZE_MAX : limit->second);
+}
+
+void FakePlatform::appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
+    if (firstBrokenLead(bytes, codePage_->leadBytes()) != std::string_view::npos) {
+        throw std::logic_error("a broken lead byte reached the platform");
+    }
+    codePage_->appendWide(bytes, text);
 }
 
 }  // namespace quill::test

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,7 +24,11 @@ public:
     static constexpr WindowHandle kOtherWindow = 0x300;
     static constexpr ThreadId kOwnThread = 11;
 
-    explicit FakePlatform(std::uint32_t codePage = 932) : codePage_(codePage) {}
+    explicit FakePlatform(std::uint32_t codePage = 932)
+        : FakePlatform(std::make_shared<const IconvCodePage>(codePage)) {}
+    // A code page's tables take a while to build: many platforms may share one.
+    explicit FakePlatform(std::shared_ptr<const IconvCodePage> codePage)
+        : codePage_(std::move(codePage)) {}
 
     // Configuration.
     bool otherInstance = false;
@@ -93,19 +98,22 @@ public:
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     FileTime now() override { return clock; }
     std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
-    std::uint32_t ansiCodePage() override { return codePage_.codePage(); }
-    void ansiToWide(std::string_view bytes, std::u16string& text) override {
-        codePage_.toWide(bytes, text);
-    }
+    [[nodiscard]] const IconvCodePage& codePage() const noexcept { return *codePage_; }
+
+    std::uint32_t ansiCodePage() override { return codePage_->codePage(); }
+    LeadBytes ansiLeadBytes() override { return codePage_->leadBytes(); }
+    // Throws std::logic_error when the bytes hold a broken lead byte, which
+    // the core keeps from the platform.
+    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override;
     void wideToAnsi(std::u16string_view text, std::string& out) override {
-        codePage_.toAnsi(text, out);
+        codePage_->toAnsi(text, out);
     }
 
 private:
     void pump();
     void consoleGone();
 
-    IconvCodePage codePage_;
+    std::shared_ptr<const IconvCodePage> codePage_;
     bool consoleStarted_ = false;
     int consolePolls_ = 0;
 };

@@ -1,26 +1,16 @@
 // Whole pages, byte for byte, as a run writes them from a text output.
 
 #include "form_fixture.h"
+#include "page_bytes.h"
 #include "ui/status_texts.h"
 
 namespace quill::test {
 namespace {
 
-const std::string kHead =
-    "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-    "charset=x-sjis\">\r\n";
-const std::string kBodyOpen = "\r\n</head>\r\n<body bgcolor=\"#A7E0FF\">\r\n";
-// The footer, its Japanese link text in Shift-JIS.
-const std::string kFooter =
-    "<p align=\"right\"><small><B>Quillmark</B></small><br>\r\n"
-    "<small><B>(C) 2026 <a href=\"mailto:quillmark@example.org\">Quillmark "
-    "developers</a></B></small><br>\r\n"
-    "<small><B>NonSupportHP : <a href=\"https://quillmark.example.org/\">"
-    "\x82\xc7\x82\xa4\x82\xc5\x82\xe0\x82\xa2\x82\xa2\x82\xa9\x82\xc8</a></B></small></p>\r\n"
-    "</body>\r\n</html>\r\n";
+const std::string& kHead = kPageHead;
 
 std::string page(const std::string& title, const std::string& body) {
-    return kHead + "<title>Quillmark - " + title + "</title>\r\n" + kBodyOpen + body + kFooter;
+    return pageBytes(title, body);
 }
 
 class PageTest : public FormTest {
@@ -59,6 +49,10 @@ TEST_F(PageTest, BodyRecordsFollowTheLinesOfTheText) {
         // Shift-JIS: 日本語, a half-width katakana, and a table-byte 0x5C trail (表).
         {"\x93\xfa\x96\x7b\x8c\xea \xb1\r\n\x95\x5c",
          "<P>\x93\xfa\x96\x7b\x8c\xea \xb1<br>\r\n\x95\x5c<br>\r\n</P><br>\r\n"},
+        // A broken double-byte character is one "?" in the page and keeps
+        // the "<", the line break and the space after it.
+        {"a\x81<b\r\nx\x82\nabc\x81 def\x81",
+         "<P>a?&lt;b<br>\r\nx?<br>\r\nabc? def?<br>\r\n</P><br>\r\n"},
     };
     for (const Case& c : cases) {
         platform.files[u"D:\\work\\plan.txt"] = c.text;

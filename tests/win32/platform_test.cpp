@@ -5,6 +5,7 @@
 
 #include "console.h"
 #include "files.h"
+#include "html/ansi_decoding.h"
 #include "input.h"
 #include "test_support.h"
 #include "win_util.h"
@@ -47,12 +48,71 @@ TEST(Keystrokes, PasteAndEnterNotation) {
 TEST(CodePage, IsShiftJisHereAndRoundTrips) {
     ASSERT_EQ(::GetACP(), 932u);
     const std::string sjis = "\x93\xfa\x96\x7b\x8c\xea \xb1\x95\x5c\r\nA\\";
-    std::u16string text = u"previous content, longer than the new";
-    ansiToWide(sjis, text);
-    EXPECT_EQ(text, u"日本語 ｱ表\r\nA\\");
+    std::u16string text = u"previous content:";
+    appendAnsiAsWide(sjis, text);
+    EXPECT_EQ(text, u"previous content:日本語 ｱ表\r\nA\\");
     std::string back = "<P>";
     wideToAnsi(u"日本語 ｱ表\r\nA\\", back);
     EXPECT_EQ(back, "<P>" + sjis);
+}
+
+// What the system's decoder makes of the bytes on its own, and what the
+// program makes of them.
+std::u16string systemDecoded(std::string_view bytes) {
+    std::u16string text;
+    appendAnsiAsWide(bytes, text);
+    return text;
+}
+
+std::u16string decoded(std::string_view bytes) {
+    std::u16string text;
+    AnsiDecoding(ansiLeadBytes()).decode(bytes, text, appendAnsiAsWide);
+    return text;
+}
+
+TEST(CodePage, LeadBytesAreThoseOfShiftJis) {
+    LeadBytes expected;
+    for (unsigned b = 0x81; b <= 0x9F; ++b) expected.set(b);
+    for (unsigned b = 0xE0; b <= 0xFC; ++b) expected.set(b);
+    EXPECT_EQ(ansiLeadBytes(), expected);
+}
+
+// Every lead byte with trail bytes at the edges of their ranges, and with
+// every kind of byte that cannot trail it.
+TEST(CodePage, BrokenDoubleByteCharactersSwallowNothing) {
+    const LeadBytes leads = ansiLeadBytes();
+    ASSERT_EQ(leads.count(), 60u);
+    for (unsigned lead = 0; lead < 256; ++lead) {
+        if (!leads.test(lead)) continue;
+        for (const unsigned trail : {0x40, 0x5C, 0x7E, 0x80, 0xA0, 0xFC, 0xFD, 0xFE, 0xFF}) {
+            const std::string bytes =
+                std::string{'a', static_cast<char>(lead), static_cast<char>(trail), 'b'};
+            EXPECT_EQ(decoded(bytes), systemDecoded(bytes)) << lead << " " << trail;
+            EXPECT_EQ(systemDecoded(bytes).size(), 3u) << lead << " " << trail;
+        }
+        for (const unsigned next :
+             {0x00, 0x09, 0x0A, 0x0D, 0x20, 0x26, 0x30, 0x3C, 0x3E, 0x3F, 0x7F}) {
+            EXPECT_EQ(
+                decoded(std::string{'a', static_cast<char>(lead), static_cast<char>(next), 'b'}),
+                u"a\uFFFD" + std::u16string(1, static_cast<char16_t>(next)) + u"b")
+                << lead << " " << next;
+        }
+        EXPECT_EQ(decoded(std::string{'a', static_cast<char>(lead)}), u"a\uFFFD") << lead;
+    }
+    EXPECT_EQ(decoded("a\x81<b\r\nx\x82\nabc\x81 def"), u"a\uFFFD<b\r\nx\uFFFD\nabc\uFFFD def");
+    // Whole characters only: the system's decoding, unchanged.
+    const std::string text =
+        "\x93\xfa\x96\x7b\x8c\xea \xb1\x95\x5c\x82\xe9\r\n\x81\x81\x81\x81 \x87\x40";
+    EXPECT_EQ(decoded(text), systemDecoded(text));
+    EXPECT_EQ(decoded(text), u"日本語 ｱ表る\r\n＝＝ ①");
+}
+
+using CodePageWindowTest = WindowTest;
+
+TEST_F(CodePageWindowTest, PlatformDecodesThroughTheRule) {
+    std::u16string text = u"previous";
+    decodeAnsiText(window.platform(), "x\x82\ny\x93\xfa", text);
+    EXPECT_EQ(text, u"x\uFFFD\ny日");
 }
 
 TEST(Files, WriteReadAndRefuseAFolder) {

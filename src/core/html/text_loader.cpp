@@ -3,12 +3,14 @@
 #include <optional>
 
 #include "failure.h"
+#include "html/ansi_decoding.h"
 #include "ui/form1.h"
 
 namespace quill {
 
 // Reads the output list entry at currentIndex whole and decodes it from the
-// ANSI code page. On failure the buffer keeps its previous content.
+// ANSI code page, a broken double-byte character as U+FFFD. On failure the
+// buffer keeps its previous content.
 bool Form1::txthtml() {
     try {
         const std::u16string& path = list3_.item(state_.currentIndex);
@@ -17,7 +19,7 @@ bool Form1::txthtml() {
         // The buffer's own storage takes the new text: after the first page
         // of a run, loading needs no fresh memory.
         std::u16string text = richTextBox1_.takeText();
-        platform_.ansiToWide(bytes->view(), text);
+        decodeAnsiText(platform_, bytes->view(), text);
         bytes.reset();  // the bytes are not needed once decoded
         richTextBox1_.setText(std::move(text));
         return true;
