@@ -127,12 +127,12 @@ void copyWithLargeBuffer(const fs::path& from, const fs::path& to) {
 
 void BM_CopyText(benchmark::State& state) {
     for (auto _ : state) copyWithStreams(textPath(), g_folder / "copy.txt");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTextBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kTextBytes));
 }
 
 void BM_CopyText64k(benchmark::State& state) {
     for (auto _ : state) copyWithLargeBuffer(textPath(), g_folder / "copy64k.txt");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTextBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kTextBytes));
 }
 
 // Each press of the start button makes the page of report.txt (the console
@@ -142,7 +142,7 @@ void BM_PagePipeline(benchmark::State& state) {
     BenchPlatform platform;
     const std::unique_ptr<quill::Form1> form = queuedForm(platform);
     for (auto _ : state) form->Command2_Click();
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTextBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kTextBytes));
 }
 
 void BM_Drop10kOnto20k(benchmark::State& state) {

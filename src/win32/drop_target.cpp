@@ -9,7 +9,8 @@ namespace quill::win32 {
 namespace {
 // The effect to report for a drop: a copy, where the source allows one.
 DWORD chooseEffect(DWORD allowed) {
-    for (DWORD effect : {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_MOVE}) {
+    constexpr DWORD kPreferred[] = {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_MOVE};
+    for (const DWORD effect : kPreferred) {
         if (allowed & effect) return effect;
     }
     return DROPEFFECT_NONE;

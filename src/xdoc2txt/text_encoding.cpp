@@ -108,7 +108,7 @@ std::string normalizeText(std::string_view utf8) {
         const char c = utf8[i];
         if (c == '\r') {
             out += '\n';
-            i += (i + 1 < utf8.size() && utf8[i + 1] == '\n') ? 2 : 1;
+            i += (i + 1 < utf8.size() && utf8[i + 1] == '\n') ? 2u : 1u;
         } else if (c == '\f') {
             if (!lineStart()) out += '\n';
             ++i;

@@ -84,14 +84,14 @@ TEST(CodePage, BrokenDoubleByteCharactersSwallowNothing) {
     ASSERT_EQ(leads.count(), 60u);
     for (unsigned lead = 0; lead < 256; ++lead) {
         if (!leads.test(lead)) continue;
-        for (const unsigned trail : {0x40, 0x5C, 0x7E, 0x80, 0xA0, 0xFC, 0xFD, 0xFE, 0xFF}) {
+        for (const unsigned trail : {0x40u, 0x5Cu, 0x7Eu, 0x80u, 0xA0u, 0xFCu, 0xFDu, 0xFEu, 0xFFu}) {
             const std::string bytes =
                 std::string{'a', static_cast<char>(lead), static_cast<char>(trail), 'b'};
             EXPECT_EQ(decoded(bytes), systemDecoded(bytes)) << lead << " " << trail;
             EXPECT_EQ(systemDecoded(bytes).size(), 3u) << lead << " " << trail;
         }
         for (const unsigned next :
-             {0x00, 0x09, 0x0A, 0x0D, 0x20, 0x26, 0x30, 0x3C, 0x3E, 0x3F, 0x7F}) {
+             {0x00u, 0x09u, 0x0Au, 0x0Du, 0x20u, 0x26u, 0x30u, 0x3Cu, 0x3Eu, 0x3Fu, 0x7Fu}) {
             EXPECT_EQ(
                 decoded(std::string{'a', static_cast<char>(lead), static_cast<char>(next), 'b'}),
                 u"a\uFFFD" + std::u16string(1, static_cast<char16_t>(next)) + u"b")

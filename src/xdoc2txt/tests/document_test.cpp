@@ -158,7 +158,7 @@ TEST_P(Documents, Utf8Locale) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, Documents, ::testing::ValuesIn(kDocuments),
-                         [](const auto& info) { return std::string(info.param.test); });
+                         [](const auto& instance) { return std::string(instance.param.test); });
 
 // No Debian package holds a Lotus file: a small 1-2-3 worksheet written
 // record by record (BOF, dimensions, two labels, a number, EOF).

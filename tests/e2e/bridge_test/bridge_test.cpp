@@ -81,7 +81,7 @@ TEST_F(Bridge, TheConvertersStatusAndMessagesComeBack) {
         const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
         size_t count = 0;
         for (const auto& name : file_names(std::wstring(temp, n)))
-            count += name.starts_with(L"x2t") ? 1 : 0;
+            count += name.starts_with(L"x2t") ? 1u : 0u;
         return count;
     };
     const size_t captures_before = captures();

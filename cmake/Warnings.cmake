@@ -1,0 +1,14 @@
+# The project's warnings, for its own targets only: each of them links
+# quill::warnings privately. GoogleTest, Google Benchmark and the system's
+# headers are not ours and get none of them. With QUILL_WERROR every warning
+# is an error (the test command builds that way).
+include_guard(GLOBAL)
+
+option(QUILL_WERROR "Treat the project's compiler warnings as errors" OFF)
+
+add_library(quill_warnings INTERFACE)
+add_library(quill::warnings ALIAS quill_warnings)
+# C++ only: the resource compiler takes none of these.
+target_compile_options(quill_warnings INTERFACE
+  $<$<COMPILE_LANGUAGE:CXX>:-Wall;-Wextra;-Wpedantic;-Wshadow;-Wconversion;-Wsign-conversion;-Wold-style-cast>
+  $<$<AND:$<COMPILE_LANGUAGE:CXX>,$<BOOL:${QUILL_WERROR}>>:-Werror>)
