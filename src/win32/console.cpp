@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "wide.h"
+
 namespace quill::win32 {
 
 namespace {
@@ -47,8 +49,7 @@ std::vector<std::u16string> environmentNames() {
     for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
         const std::wstring_view text(entry);
         const std::size_t equals = text.find(L'=', 1);
-        const std::wstring_view name = text.substr(0, equals);
-        names.emplace_back(name.begin(), name.end());
+        names.push_back(fromWide(text.substr(0, equals)));
     }
     ::FreeEnvironmentStringsW(block);
     return names;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "scoped.h"
+#include "wide.h"
 
 namespace quill::win32 {
 
@@ -32,7 +33,7 @@ DropData readDropData(IDataObject* data) {
         std::wstring path(length + 1, L'\0');
         const UINT copied = ::DragQueryFileW(list, i, path.data(), length + 1);
         path.resize(copied);
-        drop.files.emplace_back(path.begin(), path.end());
+        drop.files.push_back(fromWide(path));
     }
     return drop;
 }

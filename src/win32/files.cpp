@@ -7,6 +7,7 @@
 
 #include "buffered_output.h"
 #include "scoped.h"
+#include "wide.h"
 
 namespace quill::win32 {
 
@@ -36,9 +37,9 @@ private:
 }  // namespace
 
 std::optional<FileBytes> readWholeFile(std::u16string_view path) {
-    const std::u16string name(path);
-    UniqueFile file(::CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile file(::CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
@@ -55,8 +56,7 @@ std::optional<FileBytes> readWholeFile(std::u16string_view path) {
 }
 
 std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
-    const std::u16string name(path);
-    UniqueFile file(::CreateFileW(wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    UniqueFile file(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::make_unique<Win32OutputFile>(std::move(file));
@@ -75,9 +75,8 @@ FileTime systemFileTime() {
 }
 
 std::optional<FileTime> lastWriteTime(std::u16string_view path) {
-    const std::u16string name(path);
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (!::GetFileAttributesExW(wide(name), GetFileExInfoStandard, &attributes))
+    if (!::GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &attributes))
         return std::nullopt;
     return fromFiletime(attributes.ftLastWriteTime);
 }
@@ -106,8 +105,7 @@ void appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
         const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
         const std::size_t start = text.size();
         text.resize(start + static_cast<std::size_t>(units));
-        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size,
-                              reinterpret_cast<wchar_t*>(text.data() + start), units);
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, asWide(text.data() + start), units);
         bytes.remove_prefix(piece);
     }
 }
@@ -115,7 +113,7 @@ void appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
 void wideToAnsi(std::u16string_view text, std::string& out) {
     while (!text.empty()) {
         const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX / 4));
-        const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+        const wchar_t* units = asWide(text.data());
         const int bytes =
             ::WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
         const std::size_t start = out.size();

@@ -26,8 +26,4 @@ namespace quill::win32 {
 void appendAnsiAsWide(std::string_view bytes, std::u16string& text);
 void wideToAnsi(std::u16string_view text, std::string& out);
 
-[[nodiscard]] inline const wchar_t* wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 }  // namespace quill::win32

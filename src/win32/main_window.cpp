@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "wide.h"
+
 namespace quill::win32 {
 
 namespace {
@@ -14,10 +16,6 @@ constexpr DWORD kWindowStyle =
 int windowDpi(HWND window) {
     const UINT dpi = ::GetDpiForWindow(window);
     return dpi ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-std::wstring wideCopy(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
 }
 }  // namespace
 
@@ -37,7 +35,7 @@ MainWindow::~MainWindow() {
 bool MainWindow::create(int showCommand) {
     const HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
     if (!registerClass(instance_, kClassName, icon)) return false;
-    if (!createWindow(instance_, kClassName, wideCopy(texts::kIdleCaption).c_str(), kWindowStyle,
+    if (!createWindow(instance_, kClassName, toWide(texts::kIdleCaption).c_str(), kWindowStyle,
                       WS_EX_CONTROLPARENT)) {
         return false;
     }
@@ -87,7 +85,7 @@ bool MainWindow::createControls() {
                 break;
         }
         controls_[i] = ::CreateWindowExW(
-            exStyle, className, wideCopy(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
+            exStyle, className, toWide(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (!controls_[i]) return false;
     }

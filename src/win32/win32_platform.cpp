@@ -5,14 +5,11 @@
 #include "main_window.h"
 #include "message_loop.h"
 #include "module_path.h"
+#include "wide.h"
 
 namespace quill::win32 {
 
 namespace {
-std::wstring wideCopy(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 HWND handleOf(WindowHandle window) {
     return reinterpret_cast<HWND>(window);
 }
@@ -30,15 +27,15 @@ std::u16string folderOf(std::u16string_view programPath) {
 }
 
 void Win32Platform::setCaption(std::u16string_view text) {
-    ::SetWindowTextW(window_.hwnd(), wideCopy(text).c_str());
+    ::SetWindowTextW(window_.hwnd(), toWide(text).c_str());
 }
 
 void Win32Platform::setText1(std::u16string_view text) {
-    ::SetWindowTextW(window_.control(layout::kText1), wideCopy(text).c_str());
+    ::SetWindowTextW(window_.control(layout::kText1), toWide(text).c_str());
 }
 
 void Win32Platform::setCommand2Caption(std::u16string_view text) {
-    ::SetWindowTextW(window_.control(layout::kCommand2), wideCopy(text).c_str());
+    ::SetWindowTextW(window_.control(layout::kCommand2), toWide(text).c_str());
 }
 
 void Win32Platform::setCommand2Enabled(bool enabled) {
@@ -70,7 +67,7 @@ bool Win32Platform::anotherInstanceRunning() {
 std::u16string Win32Platform::executableDirectory() {
     const std::wstring path = executablePath();
     if (path.empty()) return {};
-    return folderOf(std::u16string(path.begin(), path.end()));
+    return folderOf(fromWide(path));
 }
 
 void Win32Platform::closeAllWindows() {

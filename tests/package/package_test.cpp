@@ -18,9 +18,11 @@
 
 #include "ui/status_texts.h"
 #include "version_resource.h"
+#include "wide.h"
 
 namespace {
 
+using quill::win32::toWide;
 using quill::win32::test::expectProjectVersionResource;
 using quill::win32::test::shownVersion;
 
@@ -59,10 +61,6 @@ std::optional<std::wstring> fromUtf8(std::string_view bytes) {
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
                           static_cast<int>(bytes.size()), text.data(), size);
     return text;
-}
-
-std::wstring wide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
 }
 
 std::string toUtf8(const std::wstring& text) {
@@ -149,12 +147,13 @@ TEST(ReleaseZip, GuideAndLicenceAreTextForWindows) {
 
     // What users must know: the converter to fetch, both buttons and every
     // notice the window shows.
-    std::wstring pagesFailed = wide(quill::texts::pagesFailed(0));
+    std::wstring pagesFailed = toWide(quill::texts::pagesFailed(0));
     pagesFailed.replace(pagesFailed.find(L'0'), 1, L"N");
     for (const std::wstring& topic :
-         {std::wstring(L"xdoc2txt.exe"), wide(quill::texts::kStart), wide(quill::texts::kTextOnly),
-          std::wstring(L"Tab"), wide(quill::texts::kReady), wide(quill::texts::kConverting),
-          wide(quill::texts::kWritingHtml), wide(quill::texts::kPrompt), pagesFailed,
+         {std::wstring(L"xdoc2txt.exe"), toWide(quill::texts::kStart),
+          toWide(quill::texts::kTextOnly), std::wstring(L"Tab"), toWide(quill::texts::kReady),
+          toWide(quill::texts::kConverting), toWide(quill::texts::kWritingHtml),
+          toWide(quill::texts::kPrompt), pagesFailed,
           std::wstring(L"変換を中断しました（未変換 N 件）"),
           std::wstring(L"変換を中断しました（未変換 N 件、html作成失敗 M 件）"),
           std::wstring(L"「exit」"), std::wstring(L"LICENSE.txt")}) {

@@ -13,13 +13,14 @@
 #include "converter/console_expansion.h"
 #include "files.h"
 #include "test_support.h"
+#include "wide.h"
 #include "win_util.h"
 
 namespace quill::win32::test {
 namespace {
 
 std::string encode(std::u16string_view text) {
-    const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+    const wchar_t* units = asWide(text.data());
     const int size = static_cast<int>(text.size());
     const int n = ::WideCharToMultiByte(CP_OEMCP, 0, units, size, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
@@ -32,11 +33,7 @@ std::u16string decode(std::string_view bytes) {
     const int n = ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n), L'\0');
     ::MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), size, out.data(), n);
-    return std::u16string(out.begin(), out.end());
-}
-
-std::u16string utf16(std::wstring_view text) {
-    return std::u16string(text.begin(), text.end());
+    return fromWide(out);
 }
 
 // Types one "echo <n>:"<path>"" line per path into cmd.exe's prompt and
@@ -46,18 +43,18 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
     std::string typed;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         std::u16string line = u"echo ";
-        line.append(utf16(std::to_wstring(i))).append(u":\"").append(paths[i]).append(u"\"\r\n");
+        line.append(fromWide(std::to_wstring(i))).append(u":\"").append(paths[i]).append(u"\"\r\n");
         typed += encode(line);
     }
     const std::u16string input = folder.path(u"typed.txt");
     const std::u16string output = folder.path(u"echoed.txt");
-    EXPECT_TRUE(e2e::write_file_bytes(std::wstring(input.begin(), input.end()), typed));
+    EXPECT_TRUE(e2e::write_file_bytes(toWide(input), typed));
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const UniqueFile in(::CreateFileW(wide(input), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                                      OPEN_EXISTING, 0, nullptr));
-    const UniqueFile out(::CreateFileW(wide(output), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
+    const UniqueFile in(::CreateFileW(toWide(input).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      &inherit, OPEN_EXISTING, 0, nullptr));
+    const UniqueFile out(::CreateFileW(toWide(output).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                       &inherit, CREATE_ALWAYS, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -73,8 +70,7 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
     EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
 
     std::map<int, std::u16string> echoed;
-    const std::u16string text =
-        decode(e2e::read_file_bytes(std::wstring(output.begin(), output.end())).value_or(""));
+    const std::u16string text = decode(e2e::read_file_bytes(toWide(output)).value_or(""));
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find(u'\n', at);
@@ -93,7 +89,7 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
 }
 
 std::string shown(std::u16string_view text) {
-    return e2e::to_utf8(std::wstring(text.begin(), text.end()));
+    return e2e::to_utf8(toWide(text));
 }
 
 TEST(ConsoleExpansionInCmd, NoPathThatCmdRewritesIsTakenForUnchanged) {

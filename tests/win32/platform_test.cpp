@@ -8,6 +8,7 @@
 #include "html/ansi_decoding.h"
 #include "input.h"
 #include "test_support.h"
+#include "wide.h"
 #include "win_util.h"
 
 namespace quill::win32::test {
@@ -136,7 +137,7 @@ TEST(Files, WriteReadAndRefuseAFolder) {
     EXPECT_FALSE(readWholeFile(folder.path(u"missing.txt")));
 
     const std::u16string taken = folder.path(u"taken.html");
-    ASSERT_TRUE(::CreateDirectoryW(wide(taken), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(toWide(taken).c_str(), nullptr));
     EXPECT_EQ(createFile(taken), nullptr);
 }
 
@@ -157,9 +158,8 @@ TEST(Files, LastWriteTimeIsOnTheSystemClock) {
     EXPECT_FALSE(lastWriteTime(folder.path(u"missing.txt")));
 
     // A date set on the file is the one read back.
-    const std::u16string name(text);
-    const UniqueFile file(::CreateFileW(wide(name), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    const UniqueFile file(::CreateFileW(toWide(text).c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file);
     const std::int64_t dayAgo = (before - std::chrono::hours(24)).count();
     const FILETIME old{static_cast<DWORD>(dayAgo), static_cast<DWORD>(dayAgo >> 32)};

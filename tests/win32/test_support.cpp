@@ -5,13 +5,15 @@
 
 #include <cstring>
 
+#include "wide.h"
+
 namespace quill::win32::test {
 
 std::u16string windowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-    return std::u16string(text.begin(), text.end());
+    return fromWide(text);
 }
 
 TwipsRect controlTwips(const MainWindow& window, HWND control) {
@@ -38,12 +40,12 @@ TempFolder::TempFolder() {
                           std::to_wstring(::GetCurrentProcessId()) + L"-" +
                           std::to_wstring(::GetTickCount64());
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    path_.assign(folder.begin(), folder.end());
+    path_ = fromWide(folder);
 }
 
 TempFolder::~TempFolder() {
     // SHFileOperation wants a double-NUL-terminated list.
-    std::wstring from(path_.begin(), path_.end());
+    std::wstring from = toWide(path_);
     from.push_back(L'\0');
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
