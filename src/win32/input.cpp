@@ -33,9 +33,14 @@ std::optional<std::u16string> clipboardText(HWND owner) {
     if (!clipboard.open()) return std::nullopt;
     const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
     if (!data) return std::nullopt;
-    const GlobalLock<const char16_t> locked(data);
+    return globalText(data);
+}
+
+std::optional<std::u16string> globalText(HGLOBAL block) {
+    const GlobalLock<const char16_t> locked(block);
     if (!locked.get()) return std::nullopt;
-    return std::u16string(locked.get());
+    const std::u16string_view units(locked.get(), locked.bytes() / sizeof(char16_t));
+    return std::u16string(units.substr(0, units.find(u'\0')));
 }
 
 namespace {

@@ -18,6 +18,9 @@ namespace quill::win32 {
 [[nodiscard]] bool putClipboardText(HWND owner, std::u16string_view text);
 // The clipboard's text, if it holds any.
 [[nodiscard]] std::optional<std::u16string> clipboardText(HWND owner);
+// The UTF-16 text in a global memory block: up to its first NUL, and never
+// past the block's end, whether a NUL ends it or not.
+[[nodiscard]] std::optional<std::u16string> globalText(HGLOBAL block);
 
 // The key events of a keystroke string: "%", "^" and "+" hold Alt, Ctrl and
 // Shift for the next key; "{NAME}" is a named key; any other character is

@@ -6,6 +6,7 @@
 
 #include <ole2.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace quill::win32 {
@@ -95,6 +96,8 @@ public:
     GlobalLock(const GlobalLock&) = delete;
     GlobalLock& operator=(const GlobalLock&) = delete;
     [[nodiscard]] T* get() const noexcept { return data_; }
+    // The block's size in bytes, which may be more than was asked for.
+    [[nodiscard]] std::size_t bytes() const noexcept { return data_ ? ::GlobalSize(memory_) : 0; }
 
 private:
     HGLOBAL memory_;

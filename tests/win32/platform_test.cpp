@@ -2,6 +2,7 @@
 // files, the program folder and the stacking order.
 
 #include <algorithm>
+#include <cstring>
 
 #include "console.h"
 #include "files.h"
@@ -21,6 +22,52 @@ TEST(Clipboard, HoldsWhatWasPutAndNothingAfterClearing) {
     EXPECT_EQ(clipboardText(nullptr), u"exit");
     ASSERT_TRUE(clearClipboard(nullptr));
     EXPECT_EQ(clipboardText(nullptr), std::nullopt);
+}
+
+// A global block of at least `bytes` bytes: the units of start, then 'A'
+// bytes up to the block's end (past the size asked for, where it is bigger),
+// with no NUL unless start has one.
+UniqueGlobal unterminatedBlock(std::size_t bytes, std::u16string_view start) {
+    UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    {
+        const GlobalLock<unsigned char> locked(block.get());
+        if (!locked.get()) return UniqueGlobal();
+        std::memset(locked.get(), 'A', locked.bytes());
+        std::memcpy(locked.get(), start.data(), start.size() * sizeof(char16_t));
+    }
+    return block;
+}
+
+// The units that 'A' bytes filling `bytes` bytes make.
+std::u16string fill(std::size_t bytes) {
+    return std::u16string(bytes / sizeof(char16_t), u'\x4141');
+}
+
+// Text ends at its first NUL or at the end of its block, never past it.
+TEST(Clipboard, TextEndsAtTheBlocksEndWithoutANul) {
+    const UniqueGlobal odd = unterminatedBlock(7, u"abc");
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(globalText(odd.get()), u"abc" + fill(::GlobalSize(odd.get()) - 6));
+    const UniqueGlobal single = unterminatedBlock(1, u"");
+    ASSERT_TRUE(single);
+    EXPECT_EQ(globalText(single.get()), fill(::GlobalSize(single.get())));
+    const UniqueGlobal stopped = unterminatedBlock(12, std::u16string_view(u"ab\0cd", 5));
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(globalText(stopped.get()), u"ab");
+
+    // The same on the clipboard, from another program that put no NUL there.
+    UniqueGlobal block = unterminatedBlock(8, u"exit");
+    ASSERT_TRUE(block);
+    const std::size_t size = ::GlobalSize(block.get());
+    {
+        const ClipboardSession clipboard(nullptr);
+        ASSERT_TRUE(clipboard.open() && ::EmptyClipboard());
+        ASSERT_TRUE(::SetClipboardData(CF_UNICODETEXT, block.get()));
+        (void)block.release();
+    }
+    const std::optional<std::u16string> text = clipboardText(nullptr);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, (u"exit" + fill(size - 8)).substr(0, text->size()));
 }
 
 TEST(Keystrokes, PasteAndEnterNotation) {
@@ -85,7 +132,8 @@ TEST(CodePage, BrokenDoubleByteCharactersSwallowNothing) {
     ASSERT_EQ(leads.count(), 60u);
     for (unsigned lead = 0; lead < 256; ++lead) {
         if (!leads.test(lead)) continue;
-        for (const unsigned trail : {0x40u, 0x5Cu, 0x7Eu, 0x80u, 0xA0u, 0xFCu, 0xFDu, 0xFEu, 0xFFu}) {
+        for (const unsigned trail :
+             {0x40u, 0x5Cu, 0x7Eu, 0x80u, 0xA0u, 0xFCu, 0xFDu, 0xFEu, 0xFFu}) {
             const std::string bytes =
                 std::string{'a', static_cast<char>(lead), static_cast<char>(trail), 'b'};
             EXPECT_EQ(decoded(bytes), systemDecoded(bytes)) << lead << " " << trail;
