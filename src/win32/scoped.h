@@ -158,28 +158,4 @@ private:
     bool ok_;
 };
 
-// A counted COM reference.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    explicit ComPtr(T* object) noexcept : object_(object) {
-        if (object_) object_->AddRef();
-    }
-    ~ComPtr() {
-        if (object_) object_->Release();
-    }
-    ComPtr(const ComPtr& other) noexcept : ComPtr(other.object_) {}
-    ComPtr& operator=(ComPtr other) noexcept {
-        std::swap(object_, other.object_);
-        return *this;
-    }
-    [[nodiscard]] T* get() const noexcept { return object_; }
-    T* operator->() const noexcept { return object_; }
-    [[nodiscard]] explicit operator bool() const noexcept { return object_ != nullptr; }
-
-private:
-    T* object_ = nullptr;
-};
-
 }  // namespace quill::win32
