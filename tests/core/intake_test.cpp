@@ -1,3 +1,4 @@
+#include "converter/naming.h"
 #include "form_fixture.h"
 #include "intake/extensions.h"
 #include "ui/status_texts.h"

@@ -3,8 +3,8 @@
 
 #include "converter/console_expansion.h"
 #include "converter/module1.h"
+#include "converter/naming.h"
 #include "failure.h"
-#include "text_util.h"
 #include "ui/form1.h"
 
 namespace quill {
@@ -52,7 +52,7 @@ ConsoleRun Form1::runConsole(bool recordOutputs) {
             try {
                 outputs[at] = fTxtName(source);
                 outputTimes[at].before = platform_.lastWriteTime(outputs[at]);
-                outputTimes[at].ownText = equalsIgnoringCase(lastChars(source, 4), u".txt");
+                outputTimes[at].ownText = isTextFile(source);
             } catch (const RunFailure&) {
                 refused = true;  // no page could be named for it
             }

@@ -49,20 +49,6 @@ std::u16string_view trimTrailingSpaces(std::u16string_view line) {
     return line.substr(0, end);
 }
 
-std::u16string pagePath(std::u16string_view textOutput) {
-    if (textOutput.size() < 4) return {};
-    std::u16string page(textOutput.substr(0, textOutput.size() - 4));
-    page += u".html";
-    return page;
-}
-
-std::u16string_view pageTitle(std::u16string_view textOutput) {
-    if (textOutput.size() < 4) return {};
-    const std::u16string_view stem = textOutput.substr(0, textOutput.size() - 4);
-    const std::size_t separator = stem.find_last_of(u"\\/:");
-    return separator == std::u16string_view::npos ? stem : stem.substr(separator + 1);
-}
-
 std::u16string headRecord(std::u16string_view charset) {
     std::u16string record =
         u"<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=";

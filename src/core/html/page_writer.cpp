@@ -1,5 +1,6 @@
 // Writing the page of the current output list entry from the text buffer.
 
+#include "converter/naming.h"
 #include "html/page_format.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"

@@ -1,6 +1,7 @@
 // The drop routine shared by the three drop targets, and the classification
 // and admission of the dropped paths.
 
+#include "converter/naming.h"
 #include "intake/extensions.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "converter/naming.h"
 #include "text_util.h"
 
 namespace quill {
@@ -13,13 +14,8 @@ constexpr std::array<std::u16string_view, 19> kSupportedSuffixes = {
 };
 }  // namespace
 
-bool isHtmlPage(std::u16string_view path) {
-    return equalsIgnoringCase(lastChars(path, 4), u".htm") ||
-           equalsIgnoringCase(lastChars(path, 5), u".html");
-}
-
 bool isSupportedDocument(std::u16string_view path) {
-    const std::u16string_view suffix = lastChars(path, 4);
+    const std::u16string_view suffix = extensionOf(path);
     for (std::u16string_view supported : kSupportedSuffixes) {
         if (equalsIgnoringCase(suffix, supported)) return true;
     }

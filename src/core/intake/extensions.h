@@ -5,9 +5,6 @@
 
 namespace quill {
 
-// An HTML page: the path ends in ".htm" or ".html", in any letter case.
-[[nodiscard]] bool isHtmlPage(std::u16string_view path);
-
 // A document the converter takes: the last four characters are one of the
 // supported suffixes, in any letter case.
 [[nodiscard]] bool isSupportedDocument(std::u16string_view path);

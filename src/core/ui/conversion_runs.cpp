@@ -2,7 +2,7 @@
 
 #include "converter/output_freshness.h"
 #include "failure.h"
-#include "intake/extensions.h"
+#include "converter/naming.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 
@@ -61,7 +61,7 @@ int Form1::writePages(int firstNew, const ConsoleRun& run) {
         const std::u16string& output = list3_.item(i);
         // An entry too short to name a page (an HTML source's) is no page
         // to make.
-        if (output.size() < 4) continue;
+        if (tooShortToName(output)) continue;
         // The run's own entries make pages only from texts that its
         // conversions wrote: an older text of the same name is not this
         // source's text.
