@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
+#include "converter/foreground.h"
 #include "failure.h"
+#include "scope_exit.h"
 
 namespace quill {
 
@@ -29,6 +31,10 @@ std::u16string Form1::fMyPath() {
     return myPathCache_;
 }
 
+void Form1::SetForceForegroundWindow(WindowHandle window) {
+    forceForeground(platform_, window);
+}
+
 void Form1::Form_QueryUnload() {
     sFormAllUnload();
 }
@@ -55,19 +61,6 @@ void Form1::acceptDrop(DropData data) {
     runHandler([&] { dropRoutine(data); });
 }
 
-namespace {
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& depth_;
-};
-}  // namespace
-
 void Form1::runHandler(const std::function<void()>& body) {
     runGuarded(body);
     // The drops that arrived meanwhile, in arrival order; each may gather
@@ -80,7 +73,8 @@ void Form1::runHandler(const std::function<void()>& body) {
 }
 
 void Form1::runGuarded(const std::function<void()>& body) {
-    DepthGuard guard(depth_);
+    ++depth_;
+    const ScopeExit leave([this] { --depth_; });
     try {
         body();
     } catch (const WindowUnloaded&) {
