@@ -20,13 +20,13 @@ constexpr std::uint32_t kReforceEveryMs = 1000;
 }  // namespace
 
 ConsoleRun Form1::wrdtxt() {
-    state_.appDir = fMyPath();
+    state_.conversion.appDir = fMyPath();
     ConsoleRun run = runConsole(true);
     if (!run.interrupted && run.fed > 0) {
         // The converter may still be working through the pasted commands:
         // the outputs are complete once the console has run "exit".
         (void)platform_.waitForConsoleExit(kConsoleExitLimit);
-        if (unloaded_) throw WindowUnloaded{};
+        events_.throwIfUnloaded();
     }
     return run;
 }
@@ -38,15 +38,15 @@ ConsoleRun Form1::runConsole(bool recordOutputs) {
     // What becomes of each source is decided before the console starts,
     // from the environment it will inherit.
     const ConsoleVariables variables(platform_.environmentNames());
-    const int n = list2_.count();
+    const int n = state_.list2.count();
     std::vector<std::u16string> commands(static_cast<std::size_t>(n));
     std::vector<std::u16string> outputs(static_cast<std::size_t>(n));
     std::vector<ConsoleRun::Output> outputTimes(static_cast<std::size_t>(n));
     run.refusedAt.assign(static_cast<std::size_t>(n), false);
     for (int i = 0; i < n; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const std::u16string& source = list2_.item(i);
-        commands[at] = fCmdLine(state_.appDir, source);
+        const std::u16string& source = state_.list2.item(i);
+        commands[at] = fCmdLine(state_.conversion.appDir, source);
         bool refused = consoleWouldChange(commands[at], variables);
         if (recordOutputs && !refused && !endsInHtml(source)) {
             try {
@@ -70,17 +70,17 @@ ConsoleRun Form1::runConsole(bool recordOutputs) {
         for (; next < n; ++next) {
             const auto at = static_cast<std::size_t>(next);
             if (run.refusedAt[at]) continue;
-            if (recordOutputs && list3_.count() >= StringList::kMaxEntries) {
+            if (recordOutputs && state_.list3.count() >= StringList::kMaxEntries) {
                 throw RunFailure(FailureKind::ListFull, "output list full");
             }
             feedCommand(commands[at]);
             if (recordOutputs) {
-                (void)list3_.append(std::move(outputs[at]));  // room was checked above
+                (void)state_.list3.append(std::move(outputs[at]));  // room was checked above
                 run.outputs.push_back(outputTimes[at]);
             }
             ++run.fed;
         }
-        yieldOnce();
+        events_.yieldOnce();
         closeConsole();
     } catch (const RunFailure&) {
         run.interrupted = true;
@@ -101,23 +101,23 @@ void Form1::startConsole() {
         if (waited >= kConsoleSearchMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console window not found");
         }
-        pause(kPollMs);
+        events_.pause(kPollMs);
     }
 }
 
 void Form1::feedCommand(std::u16string_view commandLine) {
     SetForceForegroundWindow(console_);
-    pause(kBeforePasteMs);
+    events_.pause(kBeforePasteMs);
     putOnClipboard(commandLine);
     sendKeys(kPasteKeys);
-    pause(kAfterPasteMs);
+    events_.pause(kAfterPasteMs);
 }
 
 void Form1::closeConsole() {
     putOnClipboard(kExitCommand);
     SetForceForegroundWindow(console_);
     sendKeys(kPasteKeys);
-    pause(kBeforeEnterMs);
+    events_.pause(kBeforeEnterMs);
     sendKeys(kEnterKey);
 }
 
@@ -125,7 +125,7 @@ void Form1::closeConsole() {
 // its prompt for ever, and leaves the clipboard as a complete run does.
 void Form1::abandonConsole() {
     platform_.endConsole(kConsoleExitLimit);
-    if (unloaded_) throw WindowUnloaded{};
+    events_.throwIfUnloaded();
     (void)(platform_.clearClipboard() && platform_.putClipboardText(kExitCommand));
 }
 
@@ -139,7 +139,7 @@ void Form1::ensureConsoleForeground() {
             throw RunFailure(FailureKind::ConsoleLost, "console is not the foreground window");
         }
         if (waited > 0 && waited % kReforceEveryMs == 0) SetForceForegroundWindow(console_);
-        pause(kPollMs);
+        events_.pause(kPollMs);
     }
 }
 

@@ -56,7 +56,7 @@ private:
 // created is no page, and leaves the intake state as it was.
 bool Form1::htm_save() {
     platform_.setCaption(texts::kWritingHtml);
-    const std::u16string& textOutput = list3_.item(state_.currentIndex);
+    const std::u16string& textOutput = state_.list3.item(state_.conversion.currentIndex);
     const std::u16string page = pagePath(textOutput);
     if (page.empty()) return false;
 
@@ -72,7 +72,7 @@ bool Form1::htm_save() {
     bool pastLast = false;
     for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
         // Writing a page spends the sources the run fed.
-        if (i == 0) spendQueue();
+        if (i == 0) state_.spendQueue();
         const bool lastLine = i > 0 && richTextBox1_.isLastLine(i - 1);
         out.writeBody(i, lastLine, richTextBox1_.line(i));
         pastLast = lastLine;

@@ -13,7 +13,7 @@ namespace quill {
 // buffer keeps its previous content.
 bool Form1::txthtml() {
     try {
-        const std::u16string& path = list3_.item(state_.currentIndex);
+        const std::u16string& path = state_.list3.item(state_.conversion.currentIndex);
         std::optional<FileBytes> bytes = platform_.readWholeFile(path);
         if (!bytes) return false;
         // The buffer's own storage takes the new text: after the first page

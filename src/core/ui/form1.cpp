@@ -19,7 +19,7 @@ void Form1::Form_Load() {
     }
     (void)fMyPath();
     platform_.setStacking(Stacking::Topmost);
-    state_.appDir = fMyPath();
+    state_.conversion.appDir = fMyPath();
     platform_.setOuterSizeTwips(kStripWidthTwips, kStripHeightTwips);
 }
 
@@ -46,14 +46,14 @@ void Form1::Form_Unload() {
 void Form1::sFormAllUnload() {
     // Both close events and a second instance's start-up lead here; the
     // window closes exactly once.
-    if (unloaded_) return;
-    unloaded_ = true;
+    if (events_.unloaded()) return;
+    events_.markUnloaded();
     pendingDrops_.clear();
     platform_.closeAllWindows();
 }
 
 void Form1::acceptDrop(DropData data) {
-    if (unloaded_) return;
+    if (events_.unloaded()) return;
     if (depth_ > 0) {
         pendingDrops_.push_back(std::move(data));
         return;
@@ -65,7 +65,7 @@ void Form1::runHandler(const std::function<void()>& body) {
     runGuarded(body);
     // The drops that arrived meanwhile, in arrival order; each may gather
     // more while it yields.
-    while (!pendingDrops_.empty() && !unloaded_) {
+    while (!pendingDrops_.empty() && !events_.unloaded()) {
         const DropData next = std::move(pendingDrops_.front());
         pendingDrops_.pop_front();
         runGuarded([&] { dropRoutine(next); });
@@ -82,16 +82,6 @@ void Form1::runGuarded(const std::function<void()>& body) {
     } catch (const RunFailure&) {
         // A failure no procedure handles ends the handler.
     }
-}
-
-void Form1::yieldOnce() {
-    platform_.doEvents();
-    if (unloaded_) throw WindowUnloaded{};
-}
-
-void Form1::pause(std::uint32_t milliseconds) {
-    platform_.sleep(milliseconds);
-    if (unloaded_) throw WindowUnloaded{};
 }
 
 }  // namespace quill

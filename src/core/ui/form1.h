@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "event_pump.h"
 #include "html/text_buffer.h"
 #include "platform.h"
-#include "state/conversion_state.h"
-#include "state/string_list.h"
+#include "state/program_state.h"
 
 namespace quill {
 
@@ -78,12 +78,12 @@ public:
     void Command3_Click();
 
     // State, for the shell and for inspection.
-    [[nodiscard]] const ConversionState& state() const noexcept { return state_; }
-    [[nodiscard]] const StringList& list1() const noexcept { return list1_; }
-    [[nodiscard]] const StringList& list2() const noexcept { return list2_; }
-    [[nodiscard]] const StringList& list3() const noexcept { return list3_; }
+    [[nodiscard]] const ConversionState& state() const noexcept { return state_.conversion; }
+    [[nodiscard]] const StringList& list1() const noexcept { return state_.list1; }
+    [[nodiscard]] const StringList& list2() const noexcept { return state_.list2; }
+    [[nodiscard]] const StringList& list3() const noexcept { return state_.list3; }
     [[nodiscard]] const TextBuffer& richTextBox1() const noexcept { return richTextBox1_; }
-    [[nodiscard]] bool unloaded() const noexcept { return unloaded_; }
+    [[nodiscard]] bool unloaded() const noexcept { return events_.unloaded(); }
     [[nodiscard]] bool busy() const noexcept { return depth_ > 0; }
 
 private:
@@ -108,9 +108,6 @@ private:
     // The HTML run's pages, from the first output-list entry on; entries
     // from firstNew on are the run's own. Returns the pages not made.
     [[nodiscard]] int writePages(int firstNew, const ConsoleRun& run);
-    // What the page writer does to the intake state: the sources the run
-    // fed leave the queue.
-    void spendQueue();
 
     // Runs body as an event handler, then the drops that waited for it.
     // Called only when no other handler runs.
@@ -119,24 +116,14 @@ private:
     // window was unloaded or a failure reached it.
     void runGuarded(const std::function<void()>& body);
 
-    // Yields and sleeps; both end the running handler when the window was
-    // unloaded meanwhile.
-    void yieldOnce();
-    void pause(std::uint32_t milliseconds);
-
     Platform& platform_;
-    ConversionState state_;
-    StringList list1_;
-    StringList list2_;
-    StringList list3_;
+    EventPump events_{platform_};
+    ProgramState state_;
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
 
     WindowHandle console_ = 0;
-    // Sources at the front of the queue that the first page written spends.
-    int spendable_ = 0;
     int depth_ = 0;
-    bool unloaded_ = false;
     std::deque<DropData> pendingDrops_;
 };
 
