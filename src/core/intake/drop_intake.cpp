@@ -1,48 +1,58 @@
-// The drop routine shared by the three drop targets, and the classification
-// and admission of the dropped paths.
+#include "intake/drop_intake.h"
+
+#include <array>
 
 #include "converter/naming.h"
-#include "intake/extensions.h"
-#include "ui/form1.h"
+#include "text_util.h"
 #include "ui/status_texts.h"
 
 namespace quill {
 
-void Form1::dropRoutine(const DropData& data) {
-    state_.conversion.htmlGiven = false;
-    if (data.hasFileList) {
-        // Each path goes to the top, so the staging list ends up in the
-        // reverse of the delivered order. A full list takes no more.
-        for (const std::u16string& path : data.files) {
-            if (!state_.list1.insertTop(path)) break;
-        }
+namespace {
+constexpr std::array<std::u16string_view, 19> kSupportedSuffixes = {
+    u".doc", u".rtf", u".jtd", u".txt", u".xls", u".ppt", u".jaw", u".jtw", u".jbw", u".juw",
+    u".jfw", u".jvw", u".jtt", u".wj2", u".wj3", u".wk3", u".wk4", u".123", u".pdf",
+};
+}  // namespace
+
+bool isSupportedDocument(std::u16string_view path) {
+    const std::u16string_view suffix = extensionOf(path);
+    for (std::u16string_view supported : kSupportedSuffixes) {
+        if (equalsIgnoringCase(suffix, supported)) return true;
     }
-    sDropCheck();
-    state_.list1.clear();
+    return false;
 }
 
-void Form1::sDropCheck() {
+void DropIntake::stage(const DropData& data) {
+    state_.conversion.htmlGiven = false;
+    if (!data.hasFileList) return;
+    for (const std::u16string& path : data.files) {
+        if (!state_.list1.insertTop(path)) break;  // a full list takes no more
+    }
+}
+
+void DropIntake::sDropCheck() {
+    ConversionState& flags = state_.conversion;
     const int n = state_.list1.count();
     for (int i = 0; i < n; ++i) {
         const std::u16string& path = state_.list1.item(i);
         if (isHtmlPage(path)) {
-            // HTML pages are queued without a duplicate test.
             if (state_.list2.append(path)) {
-                state_.conversion.htmlGiven = true;
+                flags.htmlGiven = true;
                 platform_.setCommand2Enabled(true);
             }
         } else if (!isSupportedDocument(path)) {
             platform_.setCommand2Enabled(false);
         } else if (state_.list2.empty()) {
             if (state_.list2.append(path)) {
-                state_.conversion.queueGrew = true;
+                flags.queueGrew = true;
                 platform_.setCommand2Enabled(true);
             }
         } else {
             admitDocument(path);
         }
     }
-    if (state_.conversion.queueGrew) {
+    if (flags.queueGrew) {
         platform_.setCommand2Enabled(true);
         platform_.setCaption(texts::kReady);
         platform_.setText1(texts::kReady);
@@ -50,8 +60,10 @@ void Form1::sDropCheck() {
 }
 
 // Queues a supported document unless the source queue already holds exactly
-// this path. The queue's window events get two chances to run meanwhile.
-void Form1::admitDocument(const std::u16string& path) {
+// this path. Pending window events get two chances to run meanwhile, before
+// the scan and before the admission; a drop that arrives then waits for this
+// one (see Form1), so the queue does not change under the scan.
+void DropIntake::admitDocument(const std::u16string& path) {
     const int last = state_.list2.count() - 1;
     events_.yieldOnce();
     const int found = state_.list2.firstIndexOf(path);

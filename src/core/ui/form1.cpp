@@ -61,6 +61,16 @@ void Form1::acceptDrop(DropData data) {
     runHandler([&] { dropRoutine(data); });
 }
 
+void Form1::dropRoutine(const DropData& data) {
+    intake_.stage(data);
+    sDropCheck();
+    intake_.clearStaging();
+}
+
+void Form1::sDropCheck() {
+    intake_.sDropCheck();
+}
+
 void Form1::runHandler(const std::function<void()>& body) {
     runGuarded(body);
     // The drops that arrived meanwhile, in arrival order; each may gather

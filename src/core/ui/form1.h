@@ -14,16 +14,11 @@
 
 #include "event_pump.h"
 #include "html/text_buffer.h"
+#include "intake/drop_intake.h"
 #include "platform.h"
 #include "state/program_state.h"
 
 namespace quill {
-
-// What a drop delivers: the file list, when the dropped data offers one.
-struct DropData {
-    bool hasFileList = false;
-    std::vector<std::u16string> files;  // in the order the platform delivered them
-};
 
 // What a console run did with the source queue.
 struct ConsoleRun {
@@ -91,7 +86,6 @@ private:
     void acceptDrop(DropData data);
     void dropRoutine(const DropData& data);
     void sDropCheck();
-    void admitDocument(const std::u16string& path);
 
     // Console automation shared by both runs: feeds every source of the
     // queue whose command the console would not change; records the
@@ -121,6 +115,7 @@ private:
     ProgramState state_;
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
+    DropIntake intake_{state_, platform_, events_};
 
     WindowHandle console_ = 0;
     int depth_ = 0;
