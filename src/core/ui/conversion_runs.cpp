@@ -71,11 +71,7 @@ int Form1::writePages(int firstNew, const ConsoleRun& run) {
 
 void Form1::Command3_Click() {
     if (unloaded() || busy()) return;
-    runHandler([this] {
-        if (state_.list2.count() < 1) return;
-        const ConsoleRun run = runConsole(false);
-        if (run.interrupted) platform_.setText1(texts::interrupted(run.notFed));
-    });
+    runHandler([this] { (void)console_.run(ConsoleRunKind::textOnly()); });
 }
 
 }  // namespace quill

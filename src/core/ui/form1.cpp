@@ -31,6 +31,10 @@ std::u16string Form1::fMyPath() {
     return myPathCache_;
 }
 
+ConsoleRun Form1::wrdtxt() {
+    return console_.run(ConsoleRunKind::html(fMyPath()));
+}
+
 void Form1::SetForceForegroundWindow(WindowHandle window) {
     forceForeground(platform_, window);
 }

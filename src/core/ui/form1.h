@@ -4,14 +4,11 @@
 // platform shell owns the real window and calls the event handlers; the
 // procedures reach the system only through Platform.
 
-#include <chrono>
-#include <cstdint>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "converter/console_automation.h"
 #include "event_pump.h"
 #include "html/text_buffer.h"
 #include "intake/drop_intake.h"
@@ -20,34 +17,8 @@
 
 namespace quill {
 
-// What a console run did with the source queue.
-struct ConsoleRun {
-    // One per output-list entry that the run added, in order.
-    struct Output {
-        std::optional<FileTime> before;  // the text's last-write time when the run began
-        bool ownText = false;            // the source is a text file: its own output
-    };
-
-    bool interrupted = false;     // it stopped before the console had been told to exit
-    int fed = 0;                  // sources whose command was pasted
-    int refused = 0;              // sources not fed: the console would change their command
-    int notFed = 0;               // sources not fed because the run stopped
-    std::vector<bool> refusedAt;  // per source queue index
-    FileTime began{};             // when the run began, on the file clock
-    std::vector<Output> outputs;
-};
-
 class Form1 {
 public:
-    // How long an HTML run waits for its console to finish the conversions
-    // before it reads the text outputs anyway.
-    static constexpr std::chrono::milliseconds kConsoleExitLimit = std::chrono::minutes(10);
-    // How long a run looks for its console's window, and waits for it to
-    // become the foreground window, before it gives up.
-    static constexpr std::uint32_t kConsoleSearchMs = 10000;
-    static constexpr std::uint32_t kForegroundWaitMs = 3000;
-    static constexpr std::uint32_t kPollMs = 50;
-
     explicit Form1(Platform& platform) : platform_(platform) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -87,18 +58,6 @@ private:
     void dropRoutine(const DropData& data);
     void sDropCheck();
 
-    // Console automation shared by both runs: feeds every source of the
-    // queue whose command the console would not change; records the
-    // outputs when asked to.
-    [[nodiscard]] ConsoleRun runConsole(bool recordOutputs);
-    void startConsole();
-    void feedCommand(std::u16string_view commandLine);
-    void closeConsole();
-    void abandonConsole();
-    void ensureConsoleForeground();
-    void sendKeys(std::u16string_view keys);
-    void putOnClipboard(std::u16string_view text);
-
     // The HTML run's pages, from the first output-list entry on; entries
     // from firstNew on are the run's own. Returns the pages not made.
     [[nodiscard]] int writePages(int firstNew, const ConsoleRun& run);
@@ -116,8 +75,8 @@ private:
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
     DropIntake intake_{state_, platform_, events_};
+    ConsoleAutomation console_{state_, platform_, events_};
 
-    WindowHandle console_ = 0;
     int depth_ = 0;
     std::deque<DropData> pendingDrops_;
 };
