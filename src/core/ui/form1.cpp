@@ -2,6 +2,8 @@
 
 #include "converter/foreground.h"
 #include "failure.h"
+#include "html/page_writer.h"
+#include "html/text_loader.h"
 #include "scope_exit.h"
 
 namespace quill {
@@ -33,6 +35,14 @@ std::u16string Form1::fMyPath() {
 
 ConsoleRun Form1::wrdtxt() {
     return console_.run(ConsoleRunKind::html(fMyPath()));
+}
+
+bool Form1::txthtml() {
+    return loadTextOutput(platform_, state_, richTextBox1_);
+}
+
+bool Form1::htm_save() {
+    return writePage(platform_, state_, richTextBox1_);
 }
 
 void Form1::SetForceForegroundWindow(WindowHandle window) {
