@@ -6,6 +6,9 @@
 namespace quill {
 
 namespace {
+// The length of the extension that the name rules replace, dot included.
+constexpr std::size_t kExtensionLength = 4;
+
 // The path less its extension; the caller has made sure it is long enough.
 std::u16string_view stem(std::u16string_view path) {
     return path.substr(0, path.size() - kExtensionLength);

@@ -10,14 +10,10 @@
 // four-character rule does not fit it, and a source ending in ".html" gets no
 // text-output name.
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace quill {
-
-// The length of the extension that the name rules replace, dot included.
-inline constexpr std::size_t kExtensionLength = 4;
 
 // The last four characters of a path, or the whole path when it is shorter.
 [[nodiscard]] std::u16string_view extensionOf(std::u16string_view path);

@@ -27,6 +27,12 @@ constexpr CodePageLabel kLabels[] = {
     {28592, u"iso-8859-2"},  {28595, u"iso-8859-5"},  {28597, u"iso-8859-7"},
     {28605, u"iso-8859-15"}, {10000, u"macintosh"},
 };
+
+// Appends text with "&", "<" and ">" replaced by their character references.
+void appendEscaped(std::u16string& out, std::u16string_view text) {
+    const auto append = [&out](std::u16string_view piece) { out.append(piece); };
+    escapeHtml(text, append, append);
+}
 }  // namespace
 
 std::u16string_view charsetLabel(std::uint32_t codePage) {
@@ -36,11 +42,6 @@ std::u16string_view charsetLabel(std::uint32_t codePage) {
     // Windows knows no other ANSI code page; the most common one is the
     // least surprising guess.
     return u"windows-1252";
-}
-
-void appendEscaped(std::u16string& out, std::u16string_view text) {
-    const auto append = [&out](std::u16string_view piece) { out.append(piece); };
-    escapeHtml(text, append, append);
 }
 
 std::u16string_view trimTrailingSpaces(std::u16string_view line) {

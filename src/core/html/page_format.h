@@ -30,9 +30,6 @@ void escapeHtml(std::u16string_view text, OnText&& onText, OnReference&& onRefer
     if (from < text.size()) onText(text.substr(from));
 }
 
-// Appends text with "&", "<" and ">" replaced by their character references.
-void appendEscaped(std::u16string& out, std::u16string_view text);
-
 // The text of a line as the page shows it: trailing U+0020 spaces removed.
 [[nodiscard]] std::u16string_view trimTrailingSpaces(std::u16string_view line);
 

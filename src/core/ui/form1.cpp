@@ -5,14 +5,9 @@
 #include "html/page_writer.h"
 #include "html/text_loader.h"
 #include "scope_exit.h"
+#include "ui/layout.h"
 
 namespace quill {
-
-namespace {
-// Outer size of the window after start-up: only Text1 and Command2 in view.
-constexpr int kStripWidthTwips = 3945;
-constexpr int kStripHeightTwips = 1455;
-}  // namespace
 
 void Form1::Form_Load() {
     if (platform_.anotherInstanceRunning()) {
@@ -22,7 +17,7 @@ void Form1::Form_Load() {
     (void)fMyPath();
     platform_.setStacking(Stacking::Topmost);
     state_.conversion.appDir = fMyPath();
-    platform_.setOuterSizeTwips(kStripWidthTwips, kStripHeightTwips);
+    platform_.setOuterSizeTwips(layout::kStripWidth, layout::kStripHeight);
 }
 
 std::u16string Form1::fMyPath() {
