@@ -71,8 +71,9 @@ std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recor
     return sources;
 }
 
-// A run that stops on a failure counts the sources it did not reach and
-// ends its console.
+// Starts the console, pastes the command of every source not refused, one
+// at a time, and tells the console to exit. A failure on the way stops the
+// run: the sources not reached are counted and the console is ended.
 void ConsoleAutomation::feed(std::vector<PlannedSource>& sources, bool recordOutputs,
                              ConsoleRun& run) {
     std::size_t next = 0;

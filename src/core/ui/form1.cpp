@@ -14,7 +14,7 @@ void Form1::Form_Load() {
         sFormAllUnload();
         return;
     }
-    (void)fMyPath();
+    (void)fMyPath();  // fills the folder cache
     platform_.setStacking(Stacking::Topmost);
     state_.conversion.appDir = fMyPath();
     platform_.setOuterSizeTwips(layout::kStripWidth, layout::kStripHeight);

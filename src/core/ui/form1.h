@@ -1,8 +1,15 @@
 #pragma once
-// The main window's behaviour: the program state, the three list queues, the
-// text buffer, and every procedure and event handler of the window. The
-// platform shell owns the real window and calls the event handlers; the
-// procedures reach the system only through Platform.
+// The window Form1, the one face of the program to the platform shell: the
+// shell owns the real window, lays out its controls (ui/layout.h) and calls
+// Form1's event handlers; it runs nothing of the core but through Form1.
+// Form1 owns the program state, the text buffer and the program folder,
+// runs its handlers, and hands the work to the folder that does it:
+//   intake/     the drop routine's steps and sDropCheck
+//   converter/  the console routine of both runs, foreground forcing, names
+//   html/       loading a text output, writing its page
+//   ui/         start-up and shut-down, the two button handlers
+//               (conversion_runs.cpp), status texts, layout
+// Everything reaches the system only through Platform.
 
 #include <deque>
 #include <functional>
@@ -24,16 +31,28 @@ public:
     Form1& operator=(const Form1&) = delete;
 
     // Public operations.
+    // The HTML run's console routine: converts the source queue to texts and
+    // records their names in the output list (ConsoleAutomation).
     [[nodiscard]] ConsoleRun wrdtxt();
+    // Loads the text output at currentIndex into the text buffer
+    // (loadTextOutput); false when it cannot be read.
     [[nodiscard]] bool txthtml();
+    // Writes the page of the text output at currentIndex from the text buffer
+    // (writePage); false when no whole page was written.
     [[nodiscard]] bool htm_save();
+    // The program's folder with a trailing backslash; asked of the platform
+    // once, then cached.
     [[nodiscard]] std::u16string fMyPath();
-    void SetForceForegroundWindow(WindowHandle window);
+    void SetForceForegroundWindow(WindowHandle window);  // forceForeground
+    // Closes every window of the program, which ends it; only the first call
+    // does anything.
     void sFormAllUnload();
 
-    // Event handlers, called by the platform shell. A drop that arrives while
-    // another handler is running is handled once that handler has returned,
-    // in arrival order; a button press that arrives then is ignored.
+    // Event handlers, called by the platform shell. Handlers run one at a
+    // time: a drop that arrives while another handler yields is handled once
+    // that handler has returned, in arrival order; a button press that
+    // arrives then is ignored; a close request ends the yielding handler,
+    // which leaves without touching the window again.
     void Form_Load();
     void Form_QueryUnload();
     void Form_Unload();
@@ -53,7 +72,7 @@ public:
     [[nodiscard]] bool busy() const noexcept { return depth_ > 0; }
 
 private:
-    // Intake.
+    // The drop routine of the three drop targets: stage, check, clear.
     void acceptDrop(DropData data);
     void dropRoutine(const DropData& data);
     void sDropCheck();
@@ -77,8 +96,8 @@ private:
     DropIntake intake_{state_, platform_, events_};
     ConsoleAutomation console_{state_, platform_, events_};
 
-    int depth_ = 0;
-    std::deque<DropData> pendingDrops_;
+    int depth_ = 0;                      // handlers running, nested in yields
+    std::deque<DropData> pendingDrops_;  // drops waiting for the running handler
 };
 
 }  // namespace quill
