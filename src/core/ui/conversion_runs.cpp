@@ -2,7 +2,6 @@
 
 #include "converter/naming.h"
 #include "converter/output_freshness.h"
-#include "failure.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 
