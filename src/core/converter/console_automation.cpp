@@ -53,7 +53,8 @@ std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recor
         const std::u16string& source = state_.list2.item(i);
         planned.command = fCmdLine(state_.conversion.appDir, source);
         planned.refused = consoleWouldChange(planned.command, variables);
-        // An HTML source's entry stays empty: no page is made from it.
+        // A source ending in ".html" gets no text-output name: its entry
+        // stays empty, and the page loop passes over it.
         if (recordOutputs && !planned.refused && !endsInHtml(source)) {
             try {
                 planned.output = fTxtName(source);
