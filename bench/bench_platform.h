@@ -4,7 +4,7 @@
 // for a converter that leaves each pasted source's text as it is and only
 // dates it anew.
 
-#include "converter/module1.h"
+#include "converter/naming.h"
 #include "iconv_code_page.h"
 #include "native_files.h"
 #include "platform.h"

@@ -1,7 +1,8 @@
 // The converter command line, the text-output name and the string cut over
 // arbitrary strings and 16-bit arguments: each result is the one described
-// in converter/module1.h, and every error is a RunFailure of the kind that
-// the 16-bit arithmetic gives, never undefined behaviour.
+// in converter/module1.h and converter/naming.h, and every error is a
+// RunFailure of the kind that the 16-bit arithmetic gives, never undefined
+// behaviour.
 // Input: start and count (16-bit, little-endian), a byte choosing a number
 // of "x" characters put in front of the source (none for a byte below 0xF0,
 // else 32,752 and up: paths around 32,767 characters), the length of the
@@ -13,6 +14,7 @@
 #include <optional>
 
 #include "converter/module1.h"
+#include "converter/naming.h"
 #include "failure.h"
 #include "fuzz_support.h"
 

@@ -10,14 +10,15 @@ namespace quill {
 
 enum class FailureKind {
     Overflow,         // a 16-bit result left -32,768 ... 32,767
-    InvalidArgument,  // a string cut or length below zero
+    InvalidArgument,  // a string cut, a path too short to name, a list index out of range
     ListFull,         // a list would grow past 32,767 entries
     Platform,         // a platform operation failed (console, clipboard, keys)
     ConsoleLost,      // the run's console could not be made the foreground window
 };
 
-// Raised by a procedure step; the armed handler of the enclosing procedure
-// ends it silently, and its caller goes on as after a normal return.
+// Raised by a step of a procedure. The procedure that handles it stops that
+// work quietly (a console run stops, a text is not loaded, a source is not
+// fed); one that reaches the event handler ends it (Form1::runGuarded).
 class RunFailure : public std::runtime_error {
 public:
     RunFailure(FailureKind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}

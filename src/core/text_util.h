@@ -19,8 +19,9 @@ namespace quill {
 [[nodiscard]] bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 // Index of the first of the characters Cs at or after from, or the text's
-// size. The page writer's scans run over every character of a text, so this
-// looks at eight characters at a time where the processor allows.
+// size. Finding the line breaks of a text and the characters a page escapes
+// scans every character of it, so this looks at eight characters at a time
+// where the processor allows.
 template <char16_t... Cs>
 [[nodiscard]] std::size_t findFirstOf(std::u16string_view text, std::size_t from) {
     std::size_t i = from;

@@ -1,5 +1,6 @@
+#include "converter/naming.h"
 #include "form_fixture.h"
-#include "intake/extensions.h"
+#include "intake/drop_intake.h"
 #include "ui/status_texts.h"
 
 namespace quill::test {

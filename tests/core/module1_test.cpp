@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "converter/module1.h"
+#include "converter/naming.h"
 #include "failure.h"
 
 namespace quill {

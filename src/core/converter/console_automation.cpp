@@ -1,11 +1,11 @@
-// Feeding the converter commands to a console through the clipboard and the
-// console's paste keystrokes, for both conversion runs.
+#include "converter/console_automation.h"
 
 #include "converter/console_expansion.h"
+#include "converter/foreground.h"
 #include "converter/module1.h"
+#include "converter/naming.h"
 #include "failure.h"
-#include "text_util.h"
-#include "ui/form1.h"
+#include "ui/status_texts.h"
 
 namespace quill {
 
@@ -19,80 +19,92 @@ constexpr std::uint32_t kBeforeEnterMs = 100;
 constexpr std::uint32_t kReforceEveryMs = 1000;
 }  // namespace
 
-ConsoleRun Form1::wrdtxt() {
-    state_.appDir = fMyPath();
-    ConsoleRun run = runConsole(true);
-    if (!run.interrupted && run.fed > 0) {
+ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
+    if (kind.freshAppDir) state_.conversion.appDir = *kind.freshAppDir;
+    ConsoleRun run;
+    if (state_.list2.empty()) return run;
+    run.began = platform_.now();
+    std::vector<PlannedSource> sources = plan(kind.recordOutputs, run);
+    if (run.refused < static_cast<int>(sources.size())) feed(sources, kind.recordOutputs, run);
+
+    if (kind.recordOutputs && !run.interrupted && run.fed > 0) {
         // The converter may still be working through the pasted commands:
         // the outputs are complete once the console has run "exit".
         (void)platform_.waitForConsoleExit(kConsoleExitLimit);
-        if (unloaded_) throw WindowUnloaded{};
+        events_.throwIfUnloaded();
+    }
+    if (kind.noticeWhenStopped && run.interrupted) {
+        platform_.setText1(texts::interrupted(run.notFed));
     }
     return run;
 }
 
-ConsoleRun Form1::runConsole(bool recordOutputs) {
-    ConsoleRun run;
-    run.began = platform_.now();
-
-    // What becomes of each source is decided before the console starts,
-    // from the environment it will inherit.
+// What becomes of each source is decided before the console starts, from
+// the environment it will inherit: a command the console would change is
+// not fed, and neither is a source whose text output cannot be named.
+std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recordOutputs,
+                                                                      ConsoleRun& run) {
     const ConsoleVariables variables(platform_.environmentNames());
-    const int n = list2_.count();
-    std::vector<std::u16string> commands(static_cast<std::size_t>(n));
-    std::vector<std::u16string> outputs(static_cast<std::size_t>(n));
-    std::vector<ConsoleRun::Output> outputTimes(static_cast<std::size_t>(n));
-    run.refusedAt.assign(static_cast<std::size_t>(n), false);
+    const int n = state_.list2.count();
+    std::vector<PlannedSource> sources(static_cast<std::size_t>(n));
+    run.refusedAt.assign(sources.size(), false);
     for (int i = 0; i < n; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const std::u16string& source = list2_.item(i);
-        commands[at] = fCmdLine(state_.appDir, source);
-        bool refused = consoleWouldChange(commands[at], variables);
-        if (recordOutputs && !refused && !endsInHtml(source)) {
+        PlannedSource& planned = sources[static_cast<std::size_t>(i)];
+        const std::u16string& source = state_.list2.item(i);
+        planned.command = fCmdLine(state_.conversion.appDir, source);
+        planned.refused = consoleWouldChange(planned.command, variables);
+        // A source ending in ".html" gets no text-output name: its entry
+        // stays empty, and the page loop passes over it.
+        if (recordOutputs && !planned.refused && !endsInHtml(source)) {
             try {
-                outputs[at] = fTxtName(source);
-                outputTimes[at].before = platform_.lastWriteTime(outputs[at]);
-                outputTimes[at].ownText = equalsIgnoringCase(lastChars(source, 4), u".txt");
+                planned.output = fTxtName(source);
+                planned.times.before = platform_.lastWriteTime(planned.output);
+                planned.times.ownText = isTextFile(source);
             } catch (const RunFailure&) {
-                refused = true;  // no page could be named for it
+                planned.refused = true;
             }
         }
-        if (refused) {
-            run.refusedAt[at] = true;
+        if (planned.refused) {
+            run.refusedAt[static_cast<std::size_t>(i)] = true;
             ++run.refused;
         }
     }
-    if (run.refused == n) return run;  // nothing to feed: no console
+    return sources;
+}
 
-    int next = 0;
+// Starts the console, pastes the command of every source not refused, one
+// at a time, and tells the console to exit. A failure on the way stops the
+// run: the sources not reached are counted and the console is ended.
+void ConsoleAutomation::feed(std::vector<PlannedSource>& sources, bool recordOutputs,
+                             ConsoleRun& run) {
+    std::size_t next = 0;
     try {
         startConsole();
-        for (; next < n; ++next) {
-            const auto at = static_cast<std::size_t>(next);
-            if (run.refusedAt[at]) continue;
-            if (recordOutputs && list3_.count() >= StringList::kMaxEntries) {
+        for (; next < sources.size(); ++next) {
+            PlannedSource& source = sources[next];
+            if (source.refused) continue;
+            if (recordOutputs && state_.list3.count() >= StringList::kMaxEntries) {
                 throw RunFailure(FailureKind::ListFull, "output list full");
             }
-            feedCommand(commands[at]);
+            feedCommand(source.command);
             if (recordOutputs) {
-                (void)list3_.append(std::move(outputs[at]));  // room was checked above
-                run.outputs.push_back(outputTimes[at]);
+                (void)state_.list3.append(std::move(source.output));  // room was checked above
+                run.outputs.push_back(source.times);
             }
             ++run.fed;
         }
-        yieldOnce();
+        events_.yieldOnce();
         closeConsole();
     } catch (const RunFailure&) {
         run.interrupted = true;
-        for (int i = next; i < n; ++i) {
-            if (!run.refusedAt[static_cast<std::size_t>(i)]) ++run.notFed;
+        for (; next < sources.size(); ++next) {
+            if (!sources[next].refused) ++run.notFed;
         }
         abandonConsole();
     }
-    return run;
 }
 
-void Form1::startConsole() {
+void ConsoleAutomation::startConsole() {
     console_ = 0;
     if (!platform_.startConsole()) throw RunFailure(FailureKind::Platform, "console did not start");
     for (std::uint32_t waited = 0;; waited += kPollMs) {
@@ -101,31 +113,31 @@ void Form1::startConsole() {
         if (waited >= kConsoleSearchMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console window not found");
         }
-        pause(kPollMs);
+        events_.pause(kPollMs);
     }
 }
 
-void Form1::feedCommand(std::u16string_view commandLine) {
-    SetForceForegroundWindow(console_);
-    pause(kBeforePasteMs);
+void ConsoleAutomation::feedCommand(std::u16string_view commandLine) {
+    forceForeground(platform_, console_);
+    events_.pause(kBeforePasteMs);
     putOnClipboard(commandLine);
     sendKeys(kPasteKeys);
-    pause(kAfterPasteMs);
+    events_.pause(kAfterPasteMs);
 }
 
-void Form1::closeConsole() {
+void ConsoleAutomation::closeConsole() {
     putOnClipboard(kExitCommand);
-    SetForceForegroundWindow(console_);
+    forceForeground(platform_, console_);
     sendKeys(kPasteKeys);
-    pause(kBeforeEnterMs);
+    events_.pause(kBeforeEnterMs);
     sendKeys(kEnterKey);
 }
 
 // A run that cannot go on ends its console, which would otherwise wait at
 // its prompt for ever, and leaves the clipboard as a complete run does.
-void Form1::abandonConsole() {
+void ConsoleAutomation::abandonConsole() {
     platform_.endConsole(kConsoleExitLimit);
-    if (unloaded_) throw WindowUnloaded{};
+    events_.throwIfUnloaded();
     (void)(platform_.clearClipboard() && platform_.putClipboardText(kExitCommand));
 }
 
@@ -133,17 +145,17 @@ void Form1::abandonConsole() {
 // run's own console is the foreground window; a console that cannot be
 // brought forward ends the run, and so does another window that takes the
 // foreground while the keys go out.
-void Form1::ensureConsoleForeground() {
+void ConsoleAutomation::ensureConsoleForeground() {
     for (std::uint32_t waited = 0; platform_.foregroundWindow() != console_; waited += kPollMs) {
         if (waited >= kForegroundWaitMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console is not the foreground window");
         }
-        if (waited > 0 && waited % kReforceEveryMs == 0) SetForceForegroundWindow(console_);
-        pause(kPollMs);
+        if (waited > 0 && waited % kReforceEveryMs == 0) forceForeground(platform_, console_);
+        events_.pause(kPollMs);
     }
 }
 
-void Form1::sendKeys(std::u16string_view keys) {
+void ConsoleAutomation::sendKeys(std::u16string_view keys) {
     ensureConsoleForeground();
     switch (platform_.sendKeys(keys, console_)) {
         case KeyDelivery::Delivered:
@@ -156,7 +168,7 @@ void Form1::sendKeys(std::u16string_view keys) {
     throw RunFailure(FailureKind::Platform, "keystrokes not sent");
 }
 
-void Form1::putOnClipboard(std::u16string_view text) {
+void ConsoleAutomation::putOnClipboard(std::u16string_view text) {
     if (!platform_.clearClipboard() || !platform_.putClipboardText(text)) {
         throw RunFailure(FailureKind::Platform, "clipboard not available");
     }

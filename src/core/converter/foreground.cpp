@@ -1,23 +1,22 @@
-// Making a window the foreground window even where the system's foreground
-// lock would refuse a plain request.
+#include "converter/foreground.h"
 
-#include "ui/form1.h"
+#include "scope_exit.h"
 
 namespace quill {
 
-void Form1::SetForceForegroundWindow(WindowHandle window) {
-    const WindowHandle foreground = platform_.foregroundWindow();
-    const ThreadId foregroundThread = platform_.windowThread(foreground);
-    const ThreadId ownThread = platform_.uiThread();
+void forceForeground(Platform& platform, WindowHandle window) {
+    const ThreadId foregroundThread = platform.windowThread(platform.foregroundWindow());
+    const ThreadId ownThread = platform.uiThread();
     const bool attach = foregroundThread != ownThread;
-    if (attach) platform_.attachThreadInput(ownThread, foregroundThread, true);
+    if (attach) platform.attachThreadInput(ownThread, foregroundThread, true);
+    const ScopeExit detach([&] {
+        if (attach) platform.attachThreadInput(ownThread, foregroundThread, false);
+    });
 
-    const std::uint32_t saved = platform_.foregroundLockTimeout();
-    platform_.setForegroundLockTimeout(0);
-    platform_.setForegroundWindow(window);
-    platform_.setForegroundLockTimeout(saved);
-
-    if (attach) platform_.attachThreadInput(ownThread, foregroundThread, false);
+    const std::uint32_t saved = platform.foregroundLockTimeout();
+    platform.setForegroundLockTimeout(0);
+    platform.setForegroundWindow(window);
+    platform.setForegroundLockTimeout(saved);
 }
 
 }  // namespace quill

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "failure.h"
-#include "text_util.h"
 
 namespace quill {
 
@@ -17,19 +16,6 @@ std::u16string fCmdLine(std::u16string_view appDir, std::u16string_view source) 
     line += source;
     line += u"\"\r\n";
     return line;
-}
-
-bool endsInHtml(std::u16string_view source) {
-    return equalsIgnoringCase(lastChars(source, 5), u".html");
-}
-
-std::u16string fTxtName(std::u16string_view source) {
-    const std::int16_t length = to16(static_cast<long long>(source.size()));
-    const int keep = length - 4;
-    if (keep < 0) throw RunFailure(FailureKind::InvalidArgument, "path too short for a text name");
-    std::u16string name(source.substr(0, static_cast<std::size_t>(keep)));
-    name += u".txt";
-    return name;
 }
 
 std::u16string fStrCut(std::u16string_view text, std::int16_t start, std::int16_t count) {

@@ -27,6 +27,12 @@ constexpr CodePageLabel kLabels[] = {
     {28592, u"iso-8859-2"},  {28595, u"iso-8859-5"},  {28597, u"iso-8859-7"},
     {28605, u"iso-8859-15"}, {10000, u"macintosh"},
 };
+
+// Appends text with "&", "<" and ">" replaced by their character references.
+void appendEscaped(std::u16string& out, std::u16string_view text) {
+    const auto append = [&out](std::u16string_view piece) { out.append(piece); };
+    escapeHtml(text, append, append);
+}
 }  // namespace
 
 std::u16string_view charsetLabel(std::uint32_t codePage) {
@@ -38,29 +44,10 @@ std::u16string_view charsetLabel(std::uint32_t codePage) {
     return u"windows-1252";
 }
 
-void appendEscaped(std::u16string& out, std::u16string_view text) {
-    const auto append = [&out](std::u16string_view piece) { out.append(piece); };
-    escapeHtml(text, append, append);
-}
-
 std::u16string_view trimTrailingSpaces(std::u16string_view line) {
     std::size_t end = line.size();
     while (end > 0 && line[end - 1] == u' ') --end;
     return line.substr(0, end);
-}
-
-std::u16string pagePath(std::u16string_view textOutput) {
-    if (textOutput.size() < 4) return {};
-    std::u16string page(textOutput.substr(0, textOutput.size() - 4));
-    page += u".html";
-    return page;
-}
-
-std::u16string_view pageTitle(std::u16string_view textOutput) {
-    if (textOutput.size() < 4) return {};
-    const std::u16string_view stem = textOutput.substr(0, textOutput.size() - 4);
-    const std::size_t separator = stem.find_last_of(u"\\/:");
-    return separator == std::u16string_view::npos ? stem : stem.substr(separator + 1);
 }
 
 std::u16string headRecord(std::u16string_view charset) {

@@ -30,18 +30,8 @@ void escapeHtml(std::u16string_view text, OnText&& onText, OnReference&& onRefer
     if (from < text.size()) onText(text.substr(from));
 }
 
-// Appends text with "&", "<" and ">" replaced by their character references.
-void appendEscaped(std::u16string& out, std::u16string_view text);
-
 // The text of a line as the page shows it: trailing U+0020 spaces removed.
 [[nodiscard]] std::u16string_view trimTrailingSpaces(std::u16string_view line);
-
-// The page for a text output: the entry less its last four characters, plus
-// ".html". Empty when the entry is shorter than four characters.
-[[nodiscard]] std::u16string pagePath(std::u16string_view textOutput);
-
-// The page title: the page's file name without its extension.
-[[nodiscard]] std::u16string_view pageTitle(std::u16string_view textOutput);
 
 [[nodiscard]] std::u16string headRecord(std::u16string_view charset);
 [[nodiscard]] std::u16string titleRecord(std::u16string_view title);

@@ -1,7 +1,10 @@
-// Writing the page of the current output list entry from the text buffer.
+#include "html/page_writer.h"
 
+#include <memory>
+#include <string>
+
+#include "converter/naming.h"
 #include "html/page_format.h"
-#include "ui/form1.h"
 #include "ui/status_texts.h"
 
 namespace quill {
@@ -51,29 +54,26 @@ private:
 };
 }  // namespace
 
-// True once the whole page has been written and closed; a page that cannot be
-// created is no page, and leaves the intake state as it was.
-bool Form1::htm_save() {
-    platform_.setCaption(texts::kWritingHtml);
-    const std::u16string& textOutput = list3_.item(state_.currentIndex);
+bool writePage(Platform& platform, ProgramState& state, const TextBuffer& text) {
+    platform.setCaption(texts::kWritingHtml);
+    const std::u16string& textOutput = state.list3.item(state.conversion.currentIndex);
     const std::u16string page = pagePath(textOutput);
     if (page.empty()) return false;
 
-    const std::unique_ptr<OutputFile> file = platform_.createFile(page);
+    const std::unique_ptr<OutputFile> file = platform.createFile(page);
     if (!file) return false;
 
-    RecordWriter out(platform_, *file);
-    out.write(headRecord(charsetLabel(platform_.ansiCodePage())));
+    RecordWriter out(platform, *file);
+    out.write(headRecord(charsetLabel(platform.ansiCodePage())));
     out.write(titleRecord(pageTitle(textOutput)));
     out.write(bodyOpenRecord());
     // One record per line of the text (the buffer always has at least one),
     // then the closing one for the empty line past the last.
     bool pastLast = false;
     for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
-        // Writing a page spends the sources the run fed.
-        if (i == 0) spendQueue();
-        const bool lastLine = i > 0 && richTextBox1_.isLastLine(i - 1);
-        out.writeBody(i, lastLine, richTextBox1_.line(i));
+        if (i == 0) state.spendQueue();  // the page is open: the queue is spent
+        const bool lastLine = i > 0 && text.isLastLine(i - 1);
+        out.writeBody(i, lastLine, text.line(i));
         pastLast = lastLine;
     }
     out.write(footerRecord());

@@ -1,47 +1,58 @@
-// The drop routine shared by the three drop targets, and the classification
-// and admission of the dropped paths.
+#include "intake/drop_intake.h"
 
-#include "intake/extensions.h"
-#include "ui/form1.h"
+#include <array>
+
+#include "converter/naming.h"
+#include "text_util.h"
 #include "ui/status_texts.h"
 
 namespace quill {
 
-void Form1::dropRoutine(const DropData& data) {
-    state_.htmlGiven = false;
-    if (data.hasFileList) {
-        // Each path goes to the top, so the staging list ends up in the
-        // reverse of the delivered order. A full list takes no more.
-        for (const std::u16string& path : data.files) {
-            if (!list1_.insertTop(path)) break;
-        }
+namespace {
+constexpr std::array<std::u16string_view, 19> kSupportedSuffixes = {
+    u".doc", u".rtf", u".jtd", u".txt", u".xls", u".ppt", u".jaw", u".jtw", u".jbw", u".juw",
+    u".jfw", u".jvw", u".jtt", u".wj2", u".wj3", u".wk3", u".wk4", u".123", u".pdf",
+};
+}  // namespace
+
+bool isSupportedDocument(std::u16string_view path) {
+    const std::u16string_view suffix = extensionOf(path);
+    for (std::u16string_view supported : kSupportedSuffixes) {
+        if (equalsIgnoringCase(suffix, supported)) return true;
     }
-    sDropCheck();
-    list1_.clear();
+    return false;
 }
 
-void Form1::sDropCheck() {
-    const int n = list1_.count();
+void DropIntake::stage(const DropData& data) {
+    state_.conversion.htmlGiven = false;
+    if (!data.hasFileList) return;
+    for (const std::u16string& path : data.files) {
+        if (!state_.list1.insertTop(path)) break;  // a full list takes no more
+    }
+}
+
+void DropIntake::sDropCheck() {
+    ConversionState& flags = state_.conversion;
+    const int n = state_.list1.count();
     for (int i = 0; i < n; ++i) {
-        const std::u16string& path = list1_.item(i);
+        const std::u16string& path = state_.list1.item(i);
         if (isHtmlPage(path)) {
-            // HTML pages are queued without a duplicate test.
-            if (list2_.append(path)) {
-                state_.htmlGiven = true;
+            if (state_.list2.append(path)) {
+                flags.htmlGiven = true;
                 platform_.setCommand2Enabled(true);
             }
         } else if (!isSupportedDocument(path)) {
             platform_.setCommand2Enabled(false);
-        } else if (list2_.empty()) {
-            if (list2_.append(path)) {
-                state_.queueGrew = true;
+        } else if (state_.list2.empty()) {
+            if (state_.list2.append(path)) {
+                flags.queueGrew = true;
                 platform_.setCommand2Enabled(true);
             }
         } else {
             admitDocument(path);
         }
     }
-    if (state_.queueGrew) {
+    if (flags.queueGrew) {
         platform_.setCommand2Enabled(true);
         platform_.setCaption(texts::kReady);
         platform_.setText1(texts::kReady);
@@ -49,14 +60,16 @@ void Form1::sDropCheck() {
 }
 
 // Queues a supported document unless the source queue already holds exactly
-// this path. The queue's window events get two chances to run meanwhile.
-void Form1::admitDocument(const std::u16string& path) {
-    const int last = list2_.count() - 1;
-    yieldOnce();
-    const int found = list2_.firstIndexOf(path);
+// this path. Pending window events get two chances to run meanwhile, before
+// the scan and before the admission; a drop that arrives then waits for this
+// one (see Form1), so the queue does not change under the scan.
+void DropIntake::admitDocument(const std::u16string& path) {
+    const int last = state_.list2.count() - 1;
+    events_.yieldOnce();
+    const int found = state_.list2.firstIndexOf(path);
     const int k = (found >= 0 && found <= last) ? found : last + 1;
-    yieldOnce();
-    if (k == list2_.count() && list2_.append(path)) state_.queueGrew = true;
+    events_.yieldOnce();
+    if (k == state_.list2.count() && state_.list2.append(path)) state_.conversion.queueGrew = true;
 }
 
 }  // namespace quill

@@ -1,43 +1,31 @@
 // The two buttons: the HTML conversion run and the text-only run.
 
+#include "converter/naming.h"
 #include "converter/output_freshness.h"
-#include "failure.h"
-#include "intake/extensions.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 
 namespace quill {
 
-namespace {
-// The queue flag's invariant: set exactly when a document other than an HTML
-// page waits.
-bool holdsDocument(const StringList& queue) {
-    for (int i = 0; i < queue.count(); ++i) {
-        if (!isHtmlPage(queue.item(i))) return true;
-    }
-    return false;
-}
-}  // namespace
-
 void Form1::Command2_Click() {
-    if (unloaded_ || busy()) return;
+    if (unloaded() || busy()) return;
     runHandler([this] {
         platform_.setCaption(texts::kConverting);
         platform_.setCommand2Caption(texts::kConverting);
         platform_.setStacking(Stacking::Bottom);
-        const int firstNew = list3_.count();
+        const int firstNew = state_.list3.count();
         const ConsoleRun run = wrdtxt();
         // A refused source would be refused again: it leaves the queue now.
         // The sources fed leave it with the first page written; the ones the
         // run did not reach stay for the next press.
-        list2_.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
-        state_.queueGrew = holdsDocument(list2_);
-        spendable_ = run.fed;
-        yieldOnce();
+        state_.list2.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
+        state_.refreshQueueGrew();
+        state_.spendable = run.fed;
+        events_.yieldOnce();
 
         int failedPages = run.refused;
-        if (!state_.htmlGiven) failedPages += writePages(firstNew, run);
-        spendable_ = 0;
+        if (!state_.conversion.htmlGiven) failedPages += writePages(firstNew, run);
+        state_.spendable = 0;
 
         platform_.setCommand2Caption(texts::kStart);
         platform_.setCaption(texts::kIdleCaption);
@@ -48,20 +36,20 @@ void Form1::Command2_Click() {
         } else {
             platform_.setText1(texts::kPrompt);
         }
-        state_.htmlGiven = false;
+        state_.conversion.htmlGiven = false;
         platform_.setStacking(Stacking::Topmost);
     });
 }
 
 int Form1::writePages(int firstNew, const ConsoleRun& run) {
     int failed = 0;
-    const int n = list3_.count();
+    const int n = state_.list3.count();
     for (int i = 0; i < n; ++i) {
-        state_.currentIndex = static_cast<std::int16_t>(i);
-        const std::u16string& output = list3_.item(i);
+        state_.conversion.currentIndex = static_cast<std::int16_t>(i);
+        const std::u16string& output = state_.list3.item(i);
         // An entry too short to name a page (an HTML source's) is no page
         // to make.
-        if (output.size() < 4) continue;
+        if (tooShortToName(output)) continue;
         // The run's own entries make pages only from texts that its
         // conversions wrote: an older text of the same name is not this
         // source's text.
@@ -80,24 +68,9 @@ int Form1::writePages(int firstNew, const ConsoleRun& run) {
     return failed;
 }
 
-void Form1::spendQueue() {
-    state_.htmlGiven = false;
-    list1_.clear();
-    if (spendable_ > 0) {
-        const int spent = spendable_;
-        list2_.removeIf([spent](int i) { return i < spent; });
-        spendable_ = 0;
-    }
-    state_.queueGrew = holdsDocument(list2_);
-}
-
 void Form1::Command3_Click() {
-    if (unloaded_ || busy()) return;
-    runHandler([this] {
-        if (list2_.count() < 1) return;
-        const ConsoleRun run = runConsole(false);
-        if (run.interrupted) platform_.setText1(texts::interrupted(run.notFed));
-    });
+    if (unloaded() || busy()) return;
+    runHandler([this] { (void)console_.run(ConsoleRunKind::textOnly()); });
 }
 
 }  // namespace quill

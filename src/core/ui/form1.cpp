@@ -1,24 +1,23 @@
 #include "ui/form1.h"
 
+#include "converter/foreground.h"
 #include "failure.h"
+#include "html/page_writer.h"
+#include "html/text_loader.h"
+#include "scope_exit.h"
+#include "ui/layout.h"
 
 namespace quill {
-
-namespace {
-// Outer size of the window after start-up: only Text1 and Command2 in view.
-constexpr int kStripWidthTwips = 3945;
-constexpr int kStripHeightTwips = 1455;
-}  // namespace
 
 void Form1::Form_Load() {
     if (platform_.anotherInstanceRunning()) {
         sFormAllUnload();
         return;
     }
-    (void)fMyPath();
+    (void)fMyPath();  // fills the folder cache
     platform_.setStacking(Stacking::Topmost);
-    state_.appDir = fMyPath();
-    platform_.setOuterSizeTwips(kStripWidthTwips, kStripHeightTwips);
+    state_.conversion.appDir = fMyPath();
+    platform_.setOuterSizeTwips(layout::kStripWidth, layout::kStripHeight);
 }
 
 std::u16string Form1::fMyPath() {
@@ -27,6 +26,22 @@ std::u16string Form1::fMyPath() {
         if (myPathCache_.empty() || myPathCache_.back() != u'\\') myPathCache_ += u'\\';
     }
     return myPathCache_;
+}
+
+ConsoleRun Form1::wrdtxt() {
+    return console_.run(ConsoleRunKind::html(fMyPath()));
+}
+
+bool Form1::txthtml() {
+    return loadTextOutput(platform_, state_, richTextBox1_);
+}
+
+bool Form1::htm_save() {
+    return writePage(platform_, state_, richTextBox1_);
+}
+
+void Form1::SetForceForegroundWindow(WindowHandle window) {
+    forceForeground(platform_, window);
 }
 
 void Form1::Form_QueryUnload() {
@@ -40,14 +55,14 @@ void Form1::Form_Unload() {
 void Form1::sFormAllUnload() {
     // Both close events and a second instance's start-up lead here; the
     // window closes exactly once.
-    if (unloaded_) return;
-    unloaded_ = true;
+    if (events_.unloaded()) return;
+    events_.markUnloaded();
     pendingDrops_.clear();
     platform_.closeAllWindows();
 }
 
 void Form1::acceptDrop(DropData data) {
-    if (unloaded_) return;
+    if (events_.unloaded()) return;
     if (depth_ > 0) {
         pendingDrops_.push_back(std::move(data));
         return;
@@ -55,24 +70,21 @@ void Form1::acceptDrop(DropData data) {
     runHandler([&] { dropRoutine(data); });
 }
 
-namespace {
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
+void Form1::dropRoutine(const DropData& data) {
+    intake_.stage(data);
+    sDropCheck();
+    intake_.clearStaging();
+}
 
-private:
-    int& depth_;
-};
-}  // namespace
+void Form1::sDropCheck() {
+    intake_.sDropCheck();
+}
 
 void Form1::runHandler(const std::function<void()>& body) {
     runGuarded(body);
     // The drops that arrived meanwhile, in arrival order; each may gather
     // more while it yields.
-    while (!pendingDrops_.empty() && !unloaded_) {
+    while (!pendingDrops_.empty() && !events_.unloaded()) {
         const DropData next = std::move(pendingDrops_.front());
         pendingDrops_.pop_front();
         runGuarded([&] { dropRoutine(next); });
@@ -80,7 +92,8 @@ void Form1::runHandler(const std::function<void()>& body) {
 }
 
 void Form1::runGuarded(const std::function<void()>& body) {
-    DepthGuard guard(depth_);
+    ++depth_;
+    const ScopeExit leave([this] { --depth_; });
     try {
         body();
     } catch (const WindowUnloaded&) {
@@ -88,16 +101,6 @@ void Form1::runGuarded(const std::function<void()>& body) {
     } catch (const RunFailure&) {
         // A failure no procedure handles ends the handler.
     }
-}
-
-void Form1::yieldOnce() {
-    platform_.doEvents();
-    if (unloaded_) throw WindowUnloaded{};
-}
-
-void Form1::pause(std::uint32_t milliseconds) {
-    platform_.sleep(milliseconds);
-    if (unloaded_) throw WindowUnloaded{};
 }
 
 }  // namespace quill

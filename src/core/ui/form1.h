@@ -1,73 +1,58 @@
 #pragma once
-// The main window's behaviour: the program state, the three list queues, the
-// text buffer, and every procedure and event handler of the window. The
-// platform shell owns the real window and calls the event handlers; the
-// procedures reach the system only through Platform.
+// The window Form1, the one face of the program to the platform shell: the
+// shell owns the real window, lays out its controls (ui/layout.h) and calls
+// Form1's event handlers; it runs nothing of the core but through Form1.
+// Form1 owns the program state, the text buffer and the program folder,
+// runs its handlers, and hands the work to the folder that does it:
+//   intake/     the drop routine's steps and sDropCheck
+//   converter/  the console routine of both runs, foreground forcing, names
+//   html/       loading a text output, writing its page
+//   ui/         start-up and shut-down, the two button handlers
+//               (conversion_runs.cpp), status texts, layout
+// Everything reaches the system only through Platform.
 
-#include <chrono>
-#include <cstdint>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
+#include "converter/console_automation.h"
+#include "event_pump.h"
 #include "html/text_buffer.h"
+#include "intake/drop_intake.h"
 #include "platform.h"
-#include "state/conversion_state.h"
-#include "state/string_list.h"
+#include "state/program_state.h"
 
 namespace quill {
 
-// What a drop delivers: the file list, when the dropped data offers one.
-struct DropData {
-    bool hasFileList = false;
-    std::vector<std::u16string> files;  // in the order the platform delivered them
-};
-
-// What a console run did with the source queue.
-struct ConsoleRun {
-    // One per output-list entry that the run added, in order.
-    struct Output {
-        std::optional<FileTime> before;  // the text's last-write time when the run began
-        bool ownText = false;            // the source is a text file: its own output
-    };
-
-    bool interrupted = false;     // it stopped before the console had been told to exit
-    int fed = 0;                  // sources whose command was pasted
-    int refused = 0;              // sources not fed: the console would change their command
-    int notFed = 0;               // sources not fed because the run stopped
-    std::vector<bool> refusedAt;  // per source queue index
-    FileTime began{};             // when the run began, on the file clock
-    std::vector<Output> outputs;
-};
-
 class Form1 {
 public:
-    // How long an HTML run waits for its console to finish the conversions
-    // before it reads the text outputs anyway.
-    static constexpr std::chrono::milliseconds kConsoleExitLimit = std::chrono::minutes(10);
-    // How long a run looks for its console's window, and waits for it to
-    // become the foreground window, before it gives up.
-    static constexpr std::uint32_t kConsoleSearchMs = 10000;
-    static constexpr std::uint32_t kForegroundWaitMs = 3000;
-    static constexpr std::uint32_t kPollMs = 50;
-
     explicit Form1(Platform& platform) : platform_(platform) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
     // Public operations.
+    // The HTML run's console routine: converts the source queue to texts and
+    // records their names in the output list (ConsoleAutomation).
     [[nodiscard]] ConsoleRun wrdtxt();
+    // Loads the text output at currentIndex into the text buffer
+    // (loadTextOutput); false when it cannot be read.
     [[nodiscard]] bool txthtml();
+    // Writes the page of the text output at currentIndex from the text buffer
+    // (writePage); false when no whole page was written.
     [[nodiscard]] bool htm_save();
+    // The program's folder with a trailing backslash; asked of the platform
+    // once, then cached.
     [[nodiscard]] std::u16string fMyPath();
-    void SetForceForegroundWindow(WindowHandle window);
+    void SetForceForegroundWindow(WindowHandle window);  // forceForeground
+    // Closes every window of the program, which ends it; only the first call
+    // does anything.
     void sFormAllUnload();
 
-    // Event handlers, called by the platform shell. A drop that arrives while
-    // another handler is running is handled once that handler has returned,
-    // in arrival order; a button press that arrives then is ignored.
+    // Event handlers, called by the platform shell. Handlers run one at a
+    // time: a drop that arrives while another handler yields is handled once
+    // that handler has returned, in arrival order; a button press that
+    // arrives then is ignored; a close request ends the yielding handler,
+    // which leaves without touching the window again.
     void Form_Load();
     void Form_QueryUnload();
     void Form_Unload();
@@ -78,39 +63,23 @@ public:
     void Command3_Click();
 
     // State, for the shell and for inspection.
-    [[nodiscard]] const ConversionState& state() const noexcept { return state_; }
-    [[nodiscard]] const StringList& list1() const noexcept { return list1_; }
-    [[nodiscard]] const StringList& list2() const noexcept { return list2_; }
-    [[nodiscard]] const StringList& list3() const noexcept { return list3_; }
+    [[nodiscard]] const ConversionState& state() const noexcept { return state_.conversion; }
+    [[nodiscard]] const StringList& list1() const noexcept { return state_.list1; }
+    [[nodiscard]] const StringList& list2() const noexcept { return state_.list2; }
+    [[nodiscard]] const StringList& list3() const noexcept { return state_.list3; }
     [[nodiscard]] const TextBuffer& richTextBox1() const noexcept { return richTextBox1_; }
-    [[nodiscard]] bool unloaded() const noexcept { return unloaded_; }
+    [[nodiscard]] bool unloaded() const noexcept { return events_.unloaded(); }
     [[nodiscard]] bool busy() const noexcept { return depth_ > 0; }
 
 private:
-    // Intake.
+    // The drop routine of the three drop targets: stage, check, clear.
     void acceptDrop(DropData data);
     void dropRoutine(const DropData& data);
     void sDropCheck();
-    void admitDocument(const std::u16string& path);
-
-    // Console automation shared by both runs: feeds every source of the
-    // queue whose command the console would not change; records the
-    // outputs when asked to.
-    [[nodiscard]] ConsoleRun runConsole(bool recordOutputs);
-    void startConsole();
-    void feedCommand(std::u16string_view commandLine);
-    void closeConsole();
-    void abandonConsole();
-    void ensureConsoleForeground();
-    void sendKeys(std::u16string_view keys);
-    void putOnClipboard(std::u16string_view text);
 
     // The HTML run's pages, from the first output-list entry on; entries
     // from firstNew on are the run's own. Returns the pages not made.
     [[nodiscard]] int writePages(int firstNew, const ConsoleRun& run);
-    // What the page writer does to the intake state: the sources the run
-    // fed leave the queue.
-    void spendQueue();
 
     // Runs body as an event handler, then the drops that waited for it.
     // Called only when no other handler runs.
@@ -119,25 +88,16 @@ private:
     // window was unloaded or a failure reached it.
     void runGuarded(const std::function<void()>& body);
 
-    // Yields and sleeps; both end the running handler when the window was
-    // unloaded meanwhile.
-    void yieldOnce();
-    void pause(std::uint32_t milliseconds);
-
     Platform& platform_;
-    ConversionState state_;
-    StringList list1_;
-    StringList list2_;
-    StringList list3_;
+    EventPump events_{platform_};
+    ProgramState state_;
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
+    DropIntake intake_{state_, platform_, events_};
+    ConsoleAutomation console_{state_, platform_, events_};
 
-    WindowHandle console_ = 0;
-    // Sources at the front of the queue that the first page written spends.
-    int spendable_ = 0;
-    int depth_ = 0;
-    bool unloaded_ = false;
-    std::deque<DropData> pendingDrops_;
+    int depth_ = 0;                      // handlers running, nested in yields
+    std::deque<DropData> pendingDrops_;  // drops waiting for the running handler
 };
 
 }  // namespace quill

@@ -21,8 +21,9 @@ inline constexpr std::u16string_view kTextOnly = u"txt変換";
     return u"html作成失敗 " + decimal(count) + u" 件";
 }
 
-// Shown in Text1 when a run stopped before it had fed every source: notFed
-// sources wait in the queue, and failedPages pages could not be made.
+// Shown in Text1 when a run stopped before its console had been told to
+// exit: notFed sources were not reached and wait in the queue, and (in the
+// HTML run) failedPages pages could not be made.
 [[nodiscard]] inline std::u16string interrupted(int notFed) {
     return u"変換を中断しました（未変換 " + decimal(notFed) + u" 件）";
 }

@@ -1,0 +1,107 @@
+#pragma once
+// The console routine that both conversion runs use: one console per run,
+// fed one converter command per queued source through the clipboard and the
+// console's paste keystrokes, then told to exit. Keys go only to the run's
+// own console: a run that cannot reach it stops and ends the console.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "event_pump.h"
+#include "platform.h"
+#include "state/program_state.h"
+
+namespace quill {
+
+// What sets the two conversion runs apart; the console conversation is the
+// same in both.
+struct ConsoleRunKind {
+    // The HTML run takes the program folder afresh (fMyPath) into appDir
+    // before it builds the command lines; the text-only run uses appDir as
+    // it stands.
+    std::optional<std::u16string> freshAppDir;
+    // The HTML run records the expected text output of each source it feeds
+    // in the output list, and then waits for the console to finish the
+    // conversions, since its pages are made from those outputs next. The
+    // text-only run records nothing and does not wait.
+    bool recordOutputs = false;
+    // The text-only run says in Text1 when it stopped; the HTML run says so
+    // itself once its pages are made, with the count of those not made.
+    bool noticeWhenStopped = false;
+
+    [[nodiscard]] static ConsoleRunKind html(std::u16string programFolder) {
+        return {std::move(programFolder), true, false};
+    }
+    [[nodiscard]] static ConsoleRunKind textOnly() { return {std::nullopt, false, true}; }
+};
+
+// What a console run did with the source queue.
+struct ConsoleRun {
+    // One per output-list entry that the run added, in order.
+    struct Output {
+        std::optional<FileTime> before;  // the text's last-write time when the run began
+        bool ownText = false;            // the source is a text file: its own output
+    };
+
+    bool interrupted = false;  // it stopped before the console had been told to exit
+    int fed = 0;               // sources whose command was pasted
+    // Sources not fed because the console would change their command, or
+    // because no text output can be named for them (HTML run only).
+    int refused = 0;
+    int notFed = 0;               // sources not fed because the run stopped
+    std::vector<bool> refusedAt;  // per source queue index
+    FileTime began{};             // when the run began, on the file clock
+    std::vector<Output> outputs;
+};
+
+class ConsoleAutomation {
+public:
+    // How long an HTML run waits for its console to finish the conversions
+    // before it reads the text outputs anyway; also how long a stopped run
+    // waits for the programs its console started.
+    static constexpr std::chrono::milliseconds kConsoleExitLimit = std::chrono::minutes(10);
+    // How long a run looks for its console's window, and waits for it to
+    // become the foreground window, before it gives up.
+    static constexpr std::uint32_t kConsoleSearchMs = 10000;
+    static constexpr std::uint32_t kForegroundWaitMs = 3000;
+    static constexpr std::uint32_t kPollMs = 50;
+
+    ConsoleAutomation(ProgramState& state, Platform& platform, EventPump& events)
+        : state_(state), platform_(platform), events_(events) {}
+
+    // Converts every source of the queue whose command the console would
+    // not change. An empty queue starts no console. The queue itself is
+    // left as it is.
+    [[nodiscard]] ConsoleRun run(const ConsoleRunKind& kind);
+
+private:
+    // One queued source as the run treats it, decided before the console
+    // starts.
+    struct PlannedSource {
+        std::u16string command;
+        std::u16string output;  // the recorded output-list entry
+        ConsoleRun::Output times;
+        bool refused = false;
+    };
+
+    [[nodiscard]] std::vector<PlannedSource> plan(bool recordOutputs, ConsoleRun& run);
+    void feed(std::vector<PlannedSource>& sources, bool recordOutputs, ConsoleRun& run);
+    void startConsole();
+    void feedCommand(std::u16string_view commandLine);
+    void closeConsole();
+    void abandonConsole();
+    void ensureConsoleForeground();
+    void sendKeys(std::u16string_view keys);
+    void putOnClipboard(std::u16string_view text);
+
+    ProgramState& state_;
+    Platform& platform_;
+    EventPump& events_;
+    WindowHandle console_ = 0;
+};
+
+}  // namespace quill
