@@ -3,16 +3,22 @@
 // in converter/module1.h and converter/naming.h, and every error is a
 // RunFailure of the kind that the 16-bit arithmetic gives, never undefined
 // behaviour.
+// The check whether the console would rewrite the command line agrees with
+// its own rule: the line changes exactly when the text between two
+// consecutive "%" (up to a ":") names a set variable.
 // Input: start and count (16-bit, little-endian), a byte choosing a number
 // of "x" characters put in front of the source (none for a byte below 0xF0,
 // else 32,752 and up: paths around 32,767 characters), the length of the
 // program folder in characters (one byte), then the folder and the source as
-// UTF-16LE.
+// UTF-16LE. The console's environment names are the folder's pieces between
+// ";".
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <vector>
 
+#include "converter/console_expansion.h"
 #include "converter/module1.h"
 #include "converter/naming.h"
 #include "failure.h"
@@ -78,6 +84,32 @@ Outcome expectedCut(std::u16string_view text, std::int16_t start, std::int16_t c
     return {cut, std::nullopt};
 }
 
+// The names of the console's environment: the pieces of text between ";".
+std::vector<std::u16string> environmentNames(std::u16string_view text) {
+    std::vector<std::u16string> names;
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find(u';', from), text.size());
+        names.emplace_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return names;
+}
+
+// Whether some stretch between two consecutive "%" names a set variable: the
+// name is the stretch up to its first ":" (a substring or replacement form).
+bool namesASetVariable(std::u16string_view line, const ConsoleVariables& variables) {
+    std::vector<std::size_t> percents;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == u'%') percents.push_back(i);
+    }
+    for (std::size_t k = 0; k + 1 < percents.size(); ++k) {
+        std::u16string_view name = line.substr(percents[k] + 1, percents[k + 1] - percents[k] - 1);
+        name = name.substr(0, name.find(u':'));
+        if (variables.isSet(name)) return true;
+    }
+    return false;
+}
+
 bool endsInHtmlAnyCase(std::u16string_view source) {
     if (source.size() < 5) return false;
     std::u16string last(source.substr(source.size() - 5));
@@ -106,10 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(fuzz::same(line, u"\"" + appDir + u"xdoc2txt\" -f \"" + source + u"\"\r\n"),
           "the command line is the folder, the converter and the quoted source");
 
-    // ---- What cmd.exe would change in the pasted command line ----
-    // The check that cmd.exe leaves the command line as it is (no %NAME%
-    // expansion) belongs here, on line, once the console side provides it.
-    // ----
+    const ConsoleVariables variables(fuzz::environmentNames(appDir));
+    const bool changes = consoleWouldChange(line, variables);
+    check(changes == fuzz::namesASetVariable(line, variables),
+          "the console rewrites the line exactly when a % pair names a set variable");
 
     check(endsInHtml(source) == fuzz::endsInHtmlAnyCase(source), "HTML sources are told apart");
     check(fuzz::outcome([&] { return fTxtName(source); }) == fuzz::expectedTxtName(source),
