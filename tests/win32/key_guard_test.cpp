@@ -37,9 +37,21 @@ void sendSentinel() {
 
 class KeyGuardTest : public ::testing::Test {
 protected:
+    // The target is in front and has the keyboard. The window manager gives
+    // new windows the focus some time after they appear, so a window may
+    // lose the foreground again right after it got it: a key is sent through
+    // and must reach the target before the test goes on.
     void SetUp() override {
         ASSERT_TRUE(target.hwnd() && other.hwnd());
-        ASSERT_TRUE(inFront(target.hwnd()));
+        bool settled = false;
+        for (int attempt = 0; attempt < 5 && !settled; ++attempt) {
+            ASSERT_TRUE(inFront(target.hwnd()));
+            ASSERT_NO_FATAL_FAILURE(settle());
+            settled = target.saw_sentinel() && ::GetForegroundWindow() == target.hwnd();
+            target.clear();
+            other.clear();
+        }
+        ASSERT_TRUE(settled) << "the target did not keep the foreground";
     }
     // Waits until every key sent so far has arrived somewhere.
     void settle() {
@@ -48,8 +60,10 @@ protected:
             poll_until([&] { return target.saw_sentinel() || other.saw_sentinel(); }, kPatience));
     }
 
-    KeyWindow target{L"target"};
+    // Made in this order, the window manager's late focus on a new window
+    // goes to the target.
     KeyWindow other{L"other"};
+    KeyWindow target{L"target"};
 };
 
 TEST_F(KeyGuardTest, KeysReachTheTargetWhileItStaysInFront) {
