@@ -6,13 +6,16 @@
 //   (empty line)       deliver the paths gathered so far as one drop
 //   #nofiles           deliver a drop that offers no file list
 //   #during            deliver the gathered drop inside the next drop's first yield
-//   #bulk N PATTERN    gather N paths (N up to 33,000), each "*" of PATTERN
-//                      replaced by the path's number
+//   #bulk N PATTERN    gather N paths, each "*" of PATTERN replaced by the
+//                      path's number: up to 33,000 paths in one input of 256
+//                      (chosen by a hash of the input), up to 64 in the others
 //   #press             press the start button; every text output is there
 //   #pressbare         press the start button; no text output is there
 //   #textonly          press the text-only button
-// A button is pressed only while the queue holds at most 100 sources: a run
-// costs some work per source, and fuzzing wants many short runs.
+//   //...              nothing (a seed's comment)
+// Filling a list takes some 33,000 admissions, and a button press some work
+// per source: so lists fill in few inputs, and a button is pressed only while
+// the queue holds at most 100 sources. Fuzzing wants many short runs.
 
 #include <algorithm>
 #include <optional>
@@ -62,6 +65,9 @@ public:
     }
 
     void run(std::string_view input) {
+        std::uint32_t hash = 2166136261u;  // FNV-1a
+        for (const char c : input) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        bulkLimit_ = hash % 256 == 0 ? 33000 : 64;
         while (!input.empty()) {
             const std::size_t end = std::min(input.find('\n'), input.size());
             command(input.substr(0, end));
@@ -72,7 +78,9 @@ public:
 
 private:
     void command(std::string_view line) {
-        if (line.empty()) {
+        if (line.starts_with("//")) {
+            return;
+        } else if (line.empty()) {
             deliver();
         } else if (line == "#nofiles") {
             gathered_.hasFileList = false;
@@ -100,7 +108,7 @@ private:
         std::size_t n = 0;
         while (!arguments.empty() && arguments.front() >= '0' && arguments.front() <= '9') {
             n = std::min<std::size_t>(n * 10 + static_cast<std::size_t>(arguments.front() - '0'),
-                                      33000);
+                                      bulkLimit_);
             arguments.remove_prefix(1);
         }
         if (!arguments.empty()) arguments.remove_prefix(1);
@@ -182,6 +190,7 @@ private:
     std::optional<DropData> during_;
     bool pendingDuring_ = false;
     bool outputsThere_ = false;
+    std::size_t bulkLimit_ = 0;
 };
 
 }  // namespace
