@@ -102,33 +102,35 @@ Reader w3m(const ReaderTools& tools, const std::string& source) {
 
 // wks2csv converts one sheet per run: the number of sheets first.
 Reader wks2csv(const ReaderTools& tools, const std::string& source) {
-    return {"wks2csv", [&tools, source] {
-                const Tool wks2csv(tools, "wks2csv", "libwps-tools");
-                const ReadResult count = wks2csv.run({"-N", source});
-                if (count.kind != ReadResult::Kind::kText) return count;
-                int sheets = 0;
-                const std::string& said = count.text;
-                const std::size_t digit = said.find_first_of("0123456789");
-                if (digit != std::string::npos) {
-                    (void)std::from_chars(said.data() + digit, said.data() + said.size(), sheets);
+    return {
+        "wks2csv", [&tools, source] {
+            const Tool wks2csv(tools, "wks2csv", "libwps-tools");
+            const ReadResult count = wks2csv.run({"-N", source});
+            if (count.kind != ReadResult::Kind::kText) return count;
+            int sheets = 0;
+            const std::string& said = count.text;
+            const std::size_t digit = said.find_first_of("0123456789");
+            if (digit != std::string::npos) {
+                (void)std::from_chars(said.data() + digit, said.data() + said.size(), sheets);
+            }
+            sheets = std::clamp(sheets, 1, 256);
+            std::string text;
+            for (int sheet = 1; sheet <= sheets; ++sheet) {
+                const ReadResult csv =
+                    wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
+                // A sheet that cannot be read fails the whole reading, so
+                // that the next reader gives every sheet, or none is claimed.
+                if (csv.kind != ReadResult::Kind::kText) {
+                    if (sheet == 1) return csv;
+                    return ReadResult::failed("sheet " + std::to_string(sheet) + ": " + csv.reason);
                 }
-                sheets = std::clamp(sheets, 1, 256);
-                std::string text;
-                for (int sheet = 1; sheet <= sheets; ++sheet) {
-                    const ReadResult csv =
-                        wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
-                    // A sheet past the first that cannot be read ends the text.
-                    if (csv.kind != ReadResult::Kind::kText) {
-                        if (sheet == 1) return csv;
-                        break;
-                    }
-                    const std::string rows = csvToTabbedRows(csv.text);
-                    if (rows.empty()) continue;
-                    if (!text.empty()) text += '\n';
-                    text += rows;
-                }
-                return ReadResult::of(std::move(text));
-            }};
+                const std::string rows = csvToTabbedRows(csv.text);
+                if (rows.empty()) continue;
+                if (!text.empty()) text += '\n';
+                text += rows;
+            }
+            return ReadResult::of(std::move(text));
+        }};
 }
 
 Reader officeText(const ReaderTools& tools, Format format, const std::string& source,

@@ -1,6 +1,9 @@
 #include "interruption.h"
 
 #include <signal.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <csignal>
 #include <cstdlib>
@@ -37,6 +40,12 @@ void catchInterruptions() {
     sigemptyset(&unblocked);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&unblocked, signal);
     ::sigprocmask(SIG_UNBLOCK, &unblocked, nullptr);
+#ifdef __linux__
+    // The parent's end is a hang-up: when the Wine bridge that waits for
+    // xdoc2txt is ended with its console, the reader must not run on, hold
+    // the LibreOffice lock and write a text nobody waits for.
+    ::prctl(PR_SET_PDEATHSIG, SIGHUP);
+#endif
 }
 
 int interruption() noexcept {

@@ -1,7 +1,7 @@
 #pragma once
-// SIGINT, SIGTERM and SIGHUP end a conversion cleanly: the reader running is
-// killed, the temporary files are removed, and xdoc2txt then dies of the
-// same signal.
+// SIGINT, SIGTERM and SIGHUP (also sent when xdoc2txt's parent ends) end a
+// conversion cleanly: the reader running is killed, the temporary files are
+// removed, and xdoc2txt then dies of the same signal.
 
 namespace xdoc2txt {
 

@@ -218,6 +218,50 @@ TEST(Failures, TerminationCleansUp) {
               (std::vector<std::string>{"bin", "child.pid", "reader.pid", "slow.pdf"}));
 }
 
+// A reader that fails part way gives no text: the older one stays, and the
+// message says where it failed.
+TEST(Failures, ASheetThatCannotBeReadFailsTheWholeSpreadsheet) {
+    const Folder folder;
+    std::filesystem::create_directory(folder / "bin");
+    writeFile(folder / "bin/wks2csv",
+              "#!/bin/sh\ncase \"$1\" in\n-N) echo 3 ;;\n"
+              "-D) [ \"$4\" = 1 ] && echo 'a,b' || exit 1 ;;\nesac\n",
+              true);
+    writeFile(folder / "sheets.wk4", std::string("\0\0\x1a\0\x02\x10", 6) + "rest");
+    writeFile(folder / "sheets.txt", "older\n");
+    const RunResult run =
+        runXdoc2txt({"-f", folder / "sheets.wk4"}, {"PATH=" + (folder / "bin") + ":/nonexistent"});
+    EXPECT_EQ(run.exitCode, 6);
+    EXPECT_TRUE(oneLine(run.err)) << run.err;
+    EXPECT_NE(run.err.find("sheet 2: wks2csv exited with status 1"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(folder / "sheets.txt"), "older\n");
+}
+
+// When its parent ends (the Wine bridge, ended with its console), xdoc2txt
+// ends its reader and leaves nothing behind.
+TEST(Failures, TheParentsEndCleansUp) {
+    const Folder folder;
+    hangingPdfReader(folder);
+    writeFile(folder / "slow.pdf", "%PDF-1.4");
+    const pid_t parent = startXdoc2txt(
+        {"-f", folder / "slow.pdf"}, {"PATH=" + (folder / "bin") + ":/usr/bin:/bin"}, folder.path(),
+        {"/bin/sh", "-c", "\"$0\" \"$@\" & echo $! > xdoc2txt.pid; wait"});
+    for (int i = 0; i < 3000 && readPid(folder / "reader.pid") == 0; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_NE(readPid(folder / "reader.pid"), 0);
+    ::kill(parent, SIGKILL);
+    (void)wait(parent);
+    const pid_t xdoc2txt = readPid(folder / "xdoc2txt.pid");
+    const bool ended = ends(xdoc2txt);
+    if (!ended) ::kill(xdoc2txt, SIGTERM);  // nothing left running when the test fails
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(ends(readPid(folder / "reader.pid")));
+    EXPECT_TRUE(ends(readPid(folder / "child.pid")));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"bin", "child.pid", "reader.pid",
+                                                        "slow.pdf", "xdoc2txt.pid"}));
+}
+
 // Names that a shell, an option parser or a URL parser would misread reach
 // every kind of reader as they are: pdftotext, w3m and LibreOffice.
 TEST(Names, OddNamesConvertTheRightFile) {
