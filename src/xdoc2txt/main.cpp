@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,9 +48,12 @@ constexpr const char* kPython = "/usr/bin/python3";
 std::optional<milliseconds> timeLimitSetting() {
     const char* setting = std::getenv("XDOC2TXT_TIMEOUT");
     if (!setting || !*setting) return std::nullopt;
-    char* end = nullptr;
-    const double seconds = std::strtod(setting, &end);
-    if (*end != '\0' || !(seconds > 0) || seconds > 86400) {
+    // With a decimal point whatever the locale says.
+    const std::string_view text(setting);
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc{} || end != text.data() + text.size() || !(seconds > 0) ||
+        seconds > 86400) {
         usage("XDOC2TXT_TIMEOUT is not a number of seconds: " + std::string(setting));
     }
     return milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
