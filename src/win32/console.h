@@ -19,7 +19,6 @@ public:
     // The console's window, or nullptr while it has none yet.
     [[nodiscard]] HWND window() const;
     [[nodiscard]] HANDLE process() const noexcept { return process_.get(); }
-    [[nodiscard]] DWORD processId() const noexcept { return processId_; }
 
     // Ends the console process at once; the programs it started go on.
     void terminate() const;

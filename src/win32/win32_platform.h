@@ -56,8 +56,6 @@ public:
     void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override;
     void wideToAnsi(std::u16string_view text, std::string& out) override;
 
-    [[nodiscard]] const Console& console() const noexcept { return console_; }
-
 private:
     MainWindow& window_;
     DWORD uiThread_;
