@@ -7,8 +7,9 @@
 //   #nofiles           deliver a drop that offers no file list
 //   #during            deliver the gathered drop inside the next drop's first yield
 //   #bulk N PATTERN    gather N paths, each "*" of PATTERN replaced by the
-//                      path's number: up to 33,000 paths in one input of 256
-//                      (chosen by a hash of the input), up to 64 in the others
+//                      path's number: up to 66,000 paths in all in one input
+//                      of 256 (chosen by a hash of the input), up to 128 in all
+//                      in the others
 //   #press             press the start button; every text output is there
 //   #pressbare         press the start button; no text output is there
 //   #textonly          press the text-only button
@@ -67,7 +68,7 @@ public:
     void run(std::string_view input) {
         std::uint32_t hash = 2166136261u;  // FNV-1a
         for (const char c : input) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        bulkLimit_ = hash % 256 == 0 ? 33000 : 64;
+        bulkBudget_ = hash % 256 == 0 ? 66000 : 128;
         while (!input.empty()) {
             const std::size_t end = std::min(input.find('\n'), input.size());
             command(input.substr(0, end));
@@ -108,9 +109,10 @@ private:
         std::size_t n = 0;
         while (!arguments.empty() && arguments.front() >= '0' && arguments.front() <= '9') {
             n = std::min<std::size_t>(n * 10 + static_cast<std::size_t>(arguments.front() - '0'),
-                                      bulkLimit_);
+                                      bulkBudget_);
             arguments.remove_prefix(1);
         }
+        bulkBudget_ -= n;
         if (!arguments.empty()) arguments.remove_prefix(1);
         std::vector<std::u16string> pieces(1);
         for (const char c : arguments) {
@@ -190,7 +192,7 @@ private:
     std::optional<DropData> during_;
     bool pendingDuring_ = false;
     bool outputsThere_ = false;
-    std::size_t bulkLimit_ = 0;
+    std::size_t bulkBudget_ = 0;
 };
 
 }  // namespace
