@@ -15,8 +15,9 @@
 //   #textonly          press the text-only button
 //   //...              nothing (a seed's comment)
 // Filling a list takes some 33,000 admissions, and a button press some work
-// per source: so lists fill in few inputs, and a button is pressed only while
-// the queue holds at most 100 sources. Fuzzing wants many short runs.
+// per source and per earlier page: so lists fill in few inputs, and a button
+// is pressed only while the queue and the earlier runs' texts hold at most 32
+// entries. Fuzzing wants many short runs.
 
 #include <algorithm>
 #include <optional>
@@ -33,7 +34,8 @@ namespace quill::fuzz {
 namespace {
 
 constexpr int kMaxEntries = 32767;
-constexpr int kMaxSourcesPerRun = 100;
+// A press converts the queue and remakes the pages of every earlier run.
+constexpr int kMaxPagesPerRun = 32;
 
 // The classification, written out: suffixes in any letter case.
 bool endsWithAnyCase(std::u16string_view path, std::u16string_view lowerSuffix) {
@@ -92,17 +94,21 @@ private:
         } else if (line.starts_with("#bulk ")) {
             bulk(line.substr(6));
         } else if (line == "#press" || line == "#pressbare") {
-            if (form_.list2().count() > kMaxSourcesPerRun) return;
+            if (!shortRun()) return;
             outputsThere_ = line == "#press";
             form_.Command2_Click();
             checkState();
         } else if (line == "#textonly") {
-            if (form_.list2().count() > kMaxSourcesPerRun) return;
+            if (!shortRun()) return;
             form_.Command3_Click();
             checkState();
         } else {
             gathered_.files.push_back(widened(line));
         }
+    }
+
+    [[nodiscard]] bool shortRun() const {
+        return form_.list2().count() + form_.list3().count() <= kMaxPagesPerRun;
     }
 
     void bulk(std::string_view arguments) {
