@@ -13,7 +13,8 @@ protected:
     // The environment names as the platform lists them: any letter case, a
     // drive folder of its own, a name with a space, non-ASCII letters.
     ConsoleVariables variables{{u"OS", u"Path", u"windir", u"=C:", u"_", u"my var", u"ÄPFEL",
-                                u"ПУТЬ", u"ＶＡＲ", u"ŁÓDŹ", u"ΔΕΛΤΑ"}};
+                                u"ПУТЬ", u"ＶＡＲ", u"ŁÓDŹ", u"ΔΕΛΤΑ", u"ΆΛΦΑ", u"ՀԱՅ", u"ǅ", u"ⅫⒶ",
+                                u"ΜΟΝ"}};
 
     [[nodiscard]] bool changes(std::u16string_view path) const {
         return consoleWouldChange(
@@ -46,13 +47,18 @@ TEST_F(ConsoleExpansion, PathsTheConsoleLeavesAlone) {
 
 TEST_F(ConsoleExpansion, SetNamesInAnyCase) {
     for (const char16_t* path : {
-             u"D:\\%OS%.doc", u"D:\\%os%.doc", u"D:\\%oS%.doc", u"D:\\%PATH%.doc",
-             u"D:\\%WinDir%\\a.doc", u"D:\\%_%.doc", u"D:\\%my var%.doc", u"D:\\%MY VAR%.doc",
+             u"D:\\%OS%.doc",        u"D:\\%os%.doc", u"D:\\%oS%.doc",     u"D:\\%PATH%.doc",
+             u"D:\\%WinDir%\\a.doc", u"D:\\%_%.doc",  u"D:\\%my var%.doc", u"D:\\%MY VAR%.doc",
              u"D:\\%äpfel%.doc",   // Latin-1
              u"D:\\%путь%.doc",    // Cyrillic
              u"D:\\%ｖａｒ%.doc",  // full-width Latin
              u"D:\\%łódź%.doc",    // Latin Extended-A
              u"D:\\%δελτα%.doc",   // Greek
+             u"D:\\%άλφα%.doc",    // Greek with accents
+             u"D:\\%հայ%.doc",     // Armenian
+             u"D:\\%ǆ%.doc",       // a Latin digraph
+             u"D:\\%ⅻⓐ%.doc",      // Roman numerals and circled letters
+             u"D:\\%µον%.doc",     // the micro sign is a mu
              u"D:\\%=c:%.doc",     // the environment's drive folder
          }) {
         EXPECT_TRUE(changes(path)) << utf8(path);

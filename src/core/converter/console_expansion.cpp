@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "converter/letter_case.h"
+
 namespace quill {
 
 namespace {
@@ -24,34 +26,9 @@ constexpr std::array<std::u16string_view, 15> kOwnNames = {
     u"COMSPEC",
 };
 
-// The upper-case letter of a lower-case one, in the scripts whose letters
-// have a case in the system's table: Latin (basic, Latin-1, Extended-A),
-// Greek, Cyrillic and the full-width Latin letters.
-char16_t upper(char16_t c) {
-    const auto minus = [c](int offset) { return static_cast<char16_t>(c - offset); };
-    if (c >= u'a' && c <= u'z') return minus(0x20);
-    if (c < 0xE0) return c;
-    if (c <= 0xFE) return c == 0xF7 ? c : minus(0x20);  // à ... þ, not ÷
-    if (c == 0xFF) return 0x178;                        // ÿ
-    if (c >= 0x100 && c <= 0x17F) {
-        // Pairs: capital on the even code in 0100-0137 and 014A-0177, on the
-        // odd code in 0139-0148 and 0179-017E.
-        const bool evenCapitals = c <= 0x137 || (c >= 0x14A && c <= 0x177);
-        const bool oddCapitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (evenCapitals && (c & 1) == 1) return minus(1);
-        if (oddCapitals && (c & 1) == 0) return minus(1);
-        return c;
-    }
-    if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? char16_t{0x3A3} : minus(0x20);  // α ... ω
-    if (c >= 0x430 && c <= 0x44F) return minus(0x20);                                 // а ... я
-    if (c >= 0x450 && c <= 0x45F) return minus(0x50);                                 // ѐ ... џ
-    if (c >= 0xFF41 && c <= 0xFF5A) return minus(0x20);                               // ａ ... ｚ
-    return c;
-}
-
 std::u16string folded(std::u16string_view name) {
     std::u16string out(name);
-    for (char16_t& c : out) c = upper(c);
+    for (char16_t& c : out) c = upperCase(c);
     return out;
 }
 
