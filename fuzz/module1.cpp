@@ -5,7 +5,7 @@
 // behaviour.
 // The check whether the console would rewrite the command line agrees with
 // its own rule: the line changes exactly when the text between two
-// consecutive "%" (up to a ":") names a set variable.
+// consecutive "%", or that text up to its first ":", names a set variable.
 // Input: start and count (16-bit, little-endian), a byte choosing a number
 // of "x" characters put in front of the source (none for a byte below 0xF0,
 // else 32,752 and up: paths around 32,767 characters), the length of the
@@ -95,17 +95,20 @@ std::vector<std::u16string> environmentNames(std::u16string_view text) {
     return names;
 }
 
-// Whether some stretch between two consecutive "%" names a set variable: the
-// name is the stretch up to its first ":" (a substring or replacement form).
+// Whether some stretch between two consecutive "%" names a set variable:
+// the whole stretch (a name may hold a ":"), or the stretch up to its first
+// ":" (a substring or replacement form).
 bool namesASetVariable(std::u16string_view line, const ConsoleVariables& variables) {
     std::vector<std::size_t> percents;
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == u'%') percents.push_back(i);
     }
     for (std::size_t k = 0; k + 1 < percents.size(); ++k) {
-        std::u16string_view name = line.substr(percents[k] + 1, percents[k + 1] - percents[k] - 1);
-        name = name.substr(0, name.find(u':'));
-        if (variables.isSet(name)) return true;
+        const std::u16string_view stretch =
+            line.substr(percents[k] + 1, percents[k + 1] - percents[k] - 1);
+        if (variables.isSet(stretch) || variables.isSet(stretch.substr(0, stretch.find(u':')))) {
+            return true;
+        }
     }
     return false;
 }

@@ -14,7 +14,7 @@ protected:
     // drive folder of its own, a name with a space, non-ASCII letters.
     ConsoleVariables variables{{u"OS", u"Path", u"windir", u"=C:", u"_", u"my var", u"ÄPFEL",
                                 u"ПУТЬ", u"ＶＡＲ", u"ŁÓDŹ", u"ΔΕΛΤΑ", u"ΆΛΦΑ", u"ՀԱՅ", u"ǅ", u"ⅫⒶ",
-                                u"ΜΟΝ"}};
+                                u"ΜΟΝ", u"a:b"}};
 
     [[nodiscard]] bool changes(std::u16string_view path) const {
         return consoleWouldChange(
@@ -59,6 +59,7 @@ TEST_F(ConsoleExpansion, SetNamesInAnyCase) {
              u"D:\\%ǆ%.doc",       // a Latin digraph
              u"D:\\%ⅻⓐ%.doc",      // Roman numerals and circled letters
              u"D:\\%µον%.doc",     // the micro sign is a mu
+             u"D:\\%A:B%.doc",     // a name with a ":", named whole
              u"D:\\%=c:%.doc",     // the environment's drive folder
          }) {
         EXPECT_TRUE(changes(path)) << utf8(path);
