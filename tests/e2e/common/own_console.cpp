@@ -37,7 +37,8 @@ std::optional<DWORD> OwnConsole::run(const std::wstring& command_line, DWORD lim
     std::wstring cmd = command_line;
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                         &pi)) {
-        ADD_FAILURE() << "cannot start " << to_utf8(command_line);
+        const DWORD error = GetLastError();
+        ADD_FAILURE() << "cannot start " << to_utf8(command_line) << ": error " << error;
         return std::nullopt;
     }
     CloseHandle(pi.hThread);

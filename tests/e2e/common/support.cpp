@@ -63,7 +63,8 @@ Process start(const std::wstring& command_line, Console console, const std::wstr
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
-        ADD_FAILURE() << "cannot start " << to_utf8(command_line) << ": error " << GetLastError();
+        const DWORD error = GetLastError();
+        ADD_FAILURE() << "cannot start " << to_utf8(command_line) << ": error " << error;
         return {};
     }
     CloseHandle(pi.hThread);
