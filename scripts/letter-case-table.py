@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
-"""Writes src/core/converter/letter_case.cpp: the upper-case letter of every
-character of the Basic Multilingual Plane that has a single one, from the
-Unicode character database of this Python, as runs of characters that share
-the distance to their upper-case letter (every character, or every other one).
+"""Writes src/core/converter/letter_case.cpp: the upper-case letter (the simple
+mapping) of every character of the Basic Multilingual Plane that has one, from
+the Unicode character database of this Python, as runs of characters that
+share the distance to their upper-case letter (every character, or every other
+one).
 
     scripts/letter-case-table.py > src/core/converter/letter_case.cpp
 """
 import unicodedata
 
+titles = {ord(chr(code).lower()): chr(code) for code in range(0x10000)
+          if unicodedata.category(chr(code)) == "Lt" and len(chr(code).lower()) == 1}
 runs = []  # [first, last, step, delta]
 for code in range(0x10000):
     if 0xD800 <= code <= 0xDFFF:
         continue
     upper = chr(code).upper()
-    if len(upper) != 1 or ord(upper) == code or ord(upper) > 0xFFFF:
+    if len(upper) != 1:
+        # Python gives the full mapping (ᾳ: ΑΙ); the console's is the simple
+        # one, the title-case letter where there is one (ᾳ: ᾼ), else none (ß).
+        upper = titles.get(code, chr(code))
+    if ord(upper) == code or ord(upper) > 0xFFFF:
         continue
     delta = ord(upper) - code
     if runs:

@@ -31,7 +31,9 @@ TEST(LetterCase, EveryRunEndAndStep) {
         {0x17F, u'S'},    {0x3C2, 0x3A3},   {0x1C6, 0x1C4},   {0x1C5, 0x1C4},
         {0xFF41, 0xFF21}, {0xFF5A, 0xFF3A}, {0xFF5B, 0xFF5B}, {0xAB70, 0x13A0},
         {0xABBF, 0x13EF}, {0xFFFF, 0xFFFF}, {0x0000, 0x0000}, {0xD801, 0xD801},
-        {0xDC28, 0xDC28},  // surrogates are left alone
+        {0xDC28, 0xDC28},                                      // surrogates are left alone
+        {0x1F80, 0x1F88}, {0x1FB3, 0x1FBC}, {0x1FF3, 0x1FFC},  // one letter, not two (ΑΙ)
+        {0xDF, 0xDF},     {0x149, 0x149},                      // no single letter: left alone
     };
     for (const auto& [lower, upper] : cases) {
         EXPECT_EQ(upperCase(lower), upper) << std::hex << int{lower};

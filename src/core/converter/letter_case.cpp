@@ -18,7 +18,7 @@ struct CaseRun {
 };
 
 // clang-format off
-constexpr std::array<CaseRun, 184> kRuns = {{
+constexpr std::array<CaseRun, 190> kRuns = {{
     {0x0061, 0x007A, 1, -32},
     {0x00B5, 0x00B5, 1, 743},
     {0x00E0, 0x00F6, 1, -32},
@@ -163,11 +163,17 @@ constexpr std::array<CaseRun, 184> kRuns = {{
     {0x1F78, 0x1F79, 1, 128},
     {0x1F7A, 0x1F7B, 1, 112},
     {0x1F7C, 0x1F7D, 1, 126},
+    {0x1F80, 0x1F87, 1, 8},
+    {0x1F90, 0x1F97, 1, 8},
+    {0x1FA0, 0x1FA7, 1, 8},
     {0x1FB0, 0x1FB1, 1, 8},
+    {0x1FB3, 0x1FB3, 1, 9},
     {0x1FBE, 0x1FBE, 1, -7205},
+    {0x1FC3, 0x1FC3, 1, 9},
     {0x1FD0, 0x1FD1, 1, 8},
     {0x1FE0, 0x1FE1, 1, 8},
     {0x1FE5, 0x1FE5, 1, 7},
+    {0x1FF3, 0x1FF3, 1, 9},
     {0x214E, 0x214E, 1, -28},
     {0x2170, 0x217F, 1, -16},
     {0x2184, 0x2184, 1, -1},

@@ -4,8 +4,8 @@
 
 namespace quill {
 
-// The upper-case letter of c, or c when it has none (or more than one
-// character for one).
+// The upper-case letter of c as a single character (ᾳ: ᾼ, the title-case
+// letter), or c when it has none (ß).
 [[nodiscard]] char16_t upperCase(char16_t c);
 
 }  // namespace quill
