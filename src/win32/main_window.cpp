@@ -19,13 +19,13 @@ int windowDpi(HWND window) {
 }
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose)
+MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose, std::wstring consoleCommand)
     : instance_(instance),
       quitOnClose_(quitOnClose),
       formTarget_([this](DropData data) { onDrop(DropOn::Form, std::move(data)); }),
       command2Target_([this](DropData data) { onDrop(DropOn::Command2, std::move(data)); }),
       text1Target_([this](DropData data) { onDrop(DropOn::Text1, std::move(data)); }),
-      platform_(*this),
+      platform_(*this, std::move(consoleCommand)),
       form_(platform_) {}
 
 MainWindow::~MainWindow() {

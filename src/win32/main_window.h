@@ -23,8 +23,10 @@ class MainWindow final : public BaseWindow<MainWindow> {
 public:
     static constexpr const wchar_t* kClassName = L"QuillmarkForm1";
 
-    // quitOnClose: closing the window ends the thread's message loop.
-    MainWindow(HINSTANCE instance, bool quitOnClose);
+    // quitOnClose: closing the window ends the thread's message loop;
+    // consoleCommand: the command line that starts a run's console.
+    MainWindow(HINSTANCE instance, bool quitOnClose,
+               std::wstring consoleCommand = consoleCommandLine());
     ~MainWindow() override;
 
     // Creates the window and its controls and runs Form_Load; shows the

@@ -72,6 +72,9 @@ inline void freeProcessHeap(char* block) noexcept {
 inline void unhook(HHOOK hook) noexcept {
     ::UnhookWindowsHookEx(hook);
 }
+inline void freeEnvironmentStrings(wchar_t* block) noexcept {
+    ::FreeEnvironmentStringsW(block);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;
@@ -83,6 +86,8 @@ using UniqueModule = Scoped<NullEmpty<HMODULE, freeLibrary>>;
 // A string allocated on the process heap by someone else (e.g. Wine's path mapping).
 using UniqueHeapString = Scoped<NullEmpty<char*, freeProcessHeap>>;
 using UniqueHook = Scoped<NullEmpty<HHOOK, unhook>>;
+// The program's environment block as GetEnvironmentStringsW gives it.
+using UniqueEnvironmentBlock = Scoped<NullEmpty<wchar_t*, freeEnvironmentStrings>>;
 
 // A global memory block locked for the lifetime of this object.
 template <class T>

@@ -60,8 +60,11 @@ void Win32Platform::setOuterSizeTwips(int width, int height) {
 }
 
 bool Win32Platform::anotherInstanceRunning() {
-    instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
-    return ::GetLastError() == ERROR_ALREADY_EXISTS;
+    // The error is read before reset(), whose CloseHandle may change it.
+    UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
+    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    instanceMutex_ = std::move(mutex);
+    return existed;
 }
 
 std::u16string Win32Platform::executableDirectory() {

@@ -18,8 +18,9 @@ public:
     // The name of the mutex that marks a running instance.
     static constexpr const wchar_t* kInstanceMutex = L"Local\\Quillmark.Form1";
 
-    explicit Win32Platform(MainWindow& window)
-        : window_(window), uiThread_(::GetCurrentThreadId()) {}
+    // consoleCommand: the command line that starts a run's console.
+    Win32Platform(MainWindow& window, std::wstring consoleCommand)
+        : window_(window), uiThread_(::GetCurrentThreadId()), console_(std::move(consoleCommand)) {}
 
     void setCaption(std::u16string_view text) override;
     void setText1(std::u16string_view text) override;
