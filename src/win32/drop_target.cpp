@@ -8,9 +8,11 @@
 namespace quill::win32 {
 
 namespace {
-// The effect to report for a drop: a copy, where the source allows one.
+// The effect to report for a drop: a copy, else a link. Never a move: the
+// program only reads the paths, and a source told of a move may delete its
+// original.
 DWORD chooseEffect(DWORD allowed) {
-    constexpr DWORD kPreferred[] = {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_MOVE};
+    constexpr DWORD kPreferred[] = {DROPEFFECT_COPY, DROPEFFECT_LINK};
     for (const DWORD effect : kPreferred) {
         if (allowed & effect) return effect;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // A window's drop target: it accepts any dropped data, reads only the file
-// list (CF_HDROP), and hands a copy of the paths on before Drop returns.
+// list (CF_HDROP), and hands a copy of the paths on before Drop returns. It
+// reports a copy (or a link), never a move.
 
 #include <windows.h>
 

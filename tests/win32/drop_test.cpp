@@ -55,6 +55,28 @@ TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
     EXPECT_FALSE(form.state().htmlGiven);
 }
 
+// The paths are only read: a source is told of a copy or a link, never of a
+// move after which it would delete its original.
+TEST_F(DropTest, ReportsNoMove) {
+    DropData files = dragged({L"C:\\docs\\a.doc"});
+    DropTarget& target = window.dropTarget(DropOn::Form);
+    const auto reported = [&](DWORD allowed) {
+        DWORD entered = allowed;
+        EXPECT_EQ(target.DragEnter(&files, MK_LBUTTON, POINTL{}, &entered), S_OK);
+        DWORD over = allowed;
+        EXPECT_EQ(target.DragOver(MK_LBUTTON, POINTL{}, &over), S_OK);
+        EXPECT_EQ(entered, over);
+        return entered;
+    };
+    EXPECT_EQ(reported(DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(reported(DROPEFFECT_MOVE | DROPEFFECT_LINK), static_cast<DWORD>(DROPEFFECT_LINK));
+    DWORD dropped = DROPEFFECT_MOVE;
+    EXPECT_EQ(target.Drop(&files, 0, POINTL{}, &dropped), S_OK);
+    EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
+    pump();
+    EXPECT_EQ(window.form().list2().count(), 1);  // the paths are taken as before
+}
+
 TEST_F(DropTest, TheThreeTargetsAreRegistered) {
     DropTarget other([](quill::DropData) {});
     for (HWND target :
