@@ -20,7 +20,7 @@ public:
     [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
 
 protected:
-    // Registers the class once; classStyle and icon apply to that first call.
+    // Registers the class once; the icon applies to that first call.
     static bool registerClass(HINSTANCE instance, const wchar_t* className, HICON icon) {
         WNDCLASSEXW existing{};
         existing.cbSize = sizeof existing;
