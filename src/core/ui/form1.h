@@ -62,7 +62,8 @@ public:
     void Command2_Click();
     void Command3_Click();
 
-    // State, for the shell and for inspection.
+    // State, for inspection by the tests and the fuzz targets; the shell only
+    // calls the handlers.
     [[nodiscard]] const ConversionState& state() const noexcept { return state_.conversion; }
     [[nodiscard]] const StringList& list1() const noexcept { return state_.list1; }
     [[nodiscard]] const StringList& list2() const noexcept { return state_.list2; }
