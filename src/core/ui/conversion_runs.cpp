@@ -22,9 +22,10 @@ void Form1::Command2_Click() {
         state_.refreshQueueGrew();
         state_.spendable = run.fed;
         events_.yieldOnce();
+        const int withoutText = settleOutputs(firstNew, run);
 
         int failedPages = run.refused;
-        if (!state_.conversion.htmlGiven) failedPages += writePages(firstNew, run);
+        if (!state_.conversion.htmlGiven) failedPages += withoutText + writePages();
         state_.spendable = 0;
 
         platform_.setCommand2Caption(texts::kStart);
@@ -41,29 +42,41 @@ void Form1::Command2_Click() {
     });
 }
 
-int Form1::writePages(int firstNew, const ConsoleRun& run) {
+int Form1::settleOutputs(int firstNew, const ConsoleRun& run) {
+    // An older text of the same name is not this source's text: the entry
+    // gets no page, in this press or a later one.
+    int failed = 0;
+    for (int i = firstNew; i < state_.list3.count(); ++i) {
+        const std::u16string& output = state_.list3.item(i);
+        const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
+        if (tooShortToName(output) || own.ownText ||
+            writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
+            continue;
+        }
+        state_.list3.setStatus(i, PageStatus::Failed);
+        ++failed;
+    }
+    return failed;
+}
+
+int Form1::writePages() {
     int failed = 0;
     const int n = state_.list3.count();
     for (int i = 0; i < n; ++i) {
         state_.conversion.currentIndex = static_cast<std::int16_t>(i);
-        const std::u16string& output = state_.list3.item(i);
         // An entry too short to name a page (an HTML source's) is no page
-        // to make.
-        if (tooShortToName(output)) continue;
-        // The run's own entries make pages only from texts that its
-        // conversions wrote: an older text of the same name is not this
-        // source's text.
-        if (i >= firstNew) {
-            const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
-            if (!own.ownText &&
-                !writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
-                ++failed;
-                continue;
-            }
-        }
+        // to make; a failed one was counted once and is not tried again.
+        const PageStatus status = state_.list3.status(i);
+        if (tooShortToName(state_.list3.item(i)) || status == PageStatus::Failed) continue;
         // A text that did not load gives no page: the buffer still holds the
         // previous entry's text.
-        if (!txthtml() || !htm_save()) ++failed;
+        if (txthtml() && htm_save()) {
+            state_.list3.setStatus(i, PageStatus::Made);
+        } else {
+            ++failed;
+            // A page made before is tried again by the next press.
+            if (status == PageStatus::Awaiting) state_.list3.setStatus(i, PageStatus::Failed);
+        }
     }
     return failed;
 }
