@@ -1,5 +1,7 @@
 // The two buttons: the HTML conversion run and the text-only run.
 
+#include <exception>
+
 #include "converter/naming.h"
 #include "converter/output_freshness.h"
 #include "ui/form1.h"
@@ -68,9 +70,7 @@ int Form1::writePages() {
         // to make; a failed one was counted once and is not tried again.
         const PageStatus status = state_.list3.status(i);
         if (tooShortToName(state_.list3.item(i)) || status == PageStatus::Failed) continue;
-        // A text that did not load gives no page: the buffer still holds the
-        // previous entry's text.
-        if (txthtml() && htm_save()) {
+        if (makePage()) {
             state_.list3.setStatus(i, PageStatus::Made);
         } else {
             ++failed;
@@ -79,6 +79,18 @@ int Form1::writePages() {
         }
     }
     return failed;
+}
+
+bool Form1::makePage() {
+    try {
+        // A text that did not load gives no page: the buffer still holds the
+        // previous entry's text.
+        return txthtml() && htm_save();
+    } catch (const std::exception&) {
+        // Any other failure on the way, such as memory running out for a
+        // huge text, costs this page only.
+        return false;
+    }
 }
 
 void Form1::Command3_Click() {

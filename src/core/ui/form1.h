@@ -85,12 +85,15 @@ private:
     // The HTML run's pages, from the first output-list entry on, but for the
     // Failed ones. Returns the pages not made.
     [[nodiscard]] int writePages();
+    // The page at currentIndex: true when it was made.
+    [[nodiscard]] bool makePage();
 
     // Runs body as an event handler, then the drops that waited for it.
     // Called only when no other handler runs.
     void runHandler(const std::function<void()>& body);
     // Runs body counted as a running handler, ending it quietly when the
-    // window was unloaded or a failure reached it.
+    // window was unloaded or a failure reached it (the window then topmost
+    // again, unless it was unloaded).
     void runGuarded(const std::function<void()>& body);
 
     Platform& platform_;
