@@ -55,7 +55,7 @@ TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
 
 TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
     // Dropped together, the sources are converted in the reverse order. The
-    // pages written spend the queue, so the second run feeds only its own.
+    // run spends the sources it fed, so the second run feeds only its own.
     for (const char16_t* output :
          {u"D:\\a.txt", u"D:\\b.txt", u"D:\\c.txt", u"D:\\d.txt", u"D:\\e.txt"}) {
         platform.files[output] = "text";

@@ -262,6 +262,17 @@ TEST_F(RunOutcomeTest, AFailureIsToldOnceAndItsOlderTextNeverGivesAPage) {
     EXPECT_EQ(platform.text1, texts::pagesFailed(1));
 }
 
+// Fed sources leave the queue when their press makes pages, made or not; a
+// press after an HTML drop makes none and keeps them for the next.
+TEST_F(RunOutcomeTest, FedSourcesLeaveTheQueueOnlyWithAPressThatMakesPages) {
+    drop({u"D:\\fail.doc", u"D:\\fail.htm"});
+    form.Command2_Click();
+    EXPECT_EQ(form.list2().count(), 2);
+    form.Command2_Click();  // both fail again: the first press's entries are not counted
+    EXPECT_EQ(form.list2().count(), 0);
+    EXPECT_EQ(platform.text1, texts::pagesFailed(2));
+}
+
 TEST_F(RunOutcomeTest, TwoSourcesOfOneTextNameGiveTheLaterText) {
     platform.onPaste = [this, onPaste = platform.onPaste](std::u16string_view pasted) {
         onPaste(pasted);

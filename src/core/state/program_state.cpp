@@ -14,14 +14,9 @@ void ProgramState::refreshQueueGrew() {
     }
 }
 
-void ProgramState::spendQueue() {
+void ProgramState::resetIntake() {
     conversion.htmlGiven = false;
     list1.clear();
-    if (spendable > 0) {
-        const int spent = spendable;
-        list2.removeIf([spent](int i) { return i < spent; });
-        spendable = 0;
-    }
     refreshQueueGrew();
 }
 

@@ -58,16 +58,14 @@ struct ProgramState {
     StringList list1;  // staging list: the paths of the drop being handled
     StringList list2;  // source queue: the admitted sources, in order of admission
     OutputList list3;  // output list: every text output recorded since start-up
-    // Sources at the front of the source queue that the running HTML run fed:
-    // the first page it writes spends them.
-    int spendable = 0;
 
     // Sets queueGrew exactly when the source queue holds a document other
     // than an HTML page.
     void refreshQueueGrew();
-    // What writing a page does to the intake state: the HTML flag comes down,
-    // the staging list is emptied and the spendable sources leave the queue.
-    void spendQueue();
+    // What writing a page does to the intake state: the HTML flag comes down
+    // and the staging list is emptied. (The HTML run itself takes the sources
+    // it fed out of the queue.)
+    void resetIntake();
 };
 
 }  // namespace quill

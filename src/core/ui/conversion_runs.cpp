@@ -18,17 +18,21 @@ void Form1::Command2_Click() {
         const int firstNew = state_.list3.count();
         const ConsoleRun run = wrdtxt();
         // A refused source would be refused again: it leaves the queue now.
-        // The sources fed leave it with the first page written; the ones the
-        // run did not reach stay for the next press.
         state_.list2.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
         state_.refreshQueueGrew();
-        state_.spendable = run.fed;
         events_.yieldOnce();
         const int withoutText = settleOutputs(firstNew, run);
 
         int failedPages = run.refused;
-        if (!state_.conversion.htmlGiven) failedPages += withoutText + writePages();
-        state_.spendable = 0;
+        if (!state_.conversion.htmlGiven) {
+            // Every source fed leaves the queue, whether its page is made or
+            // not (a failure is counted below): with the refused ones gone,
+            // the fed ones lead the queue, and those the run did not reach
+            // stay for the next press. A press that makes no pages keeps them.
+            state_.list2.removeIf([&run](int i) { return i < run.fed; });
+            state_.refreshQueueGrew();
+            failedPages += withoutText + writePages();
+        }
 
         platform_.setCommand2Caption(texts::kStart);
         platform_.setCaption(texts::kIdleCaption);
