@@ -1,6 +1,6 @@
 // The page of an arbitrary text output (code page 932), made by a run of the
 // start button: the records are exactly the page's, every "&", "<" and ">"
-// of the text is escaped, no line is cut, and the page spends the queue.
+// of the text is escaped, no line is cut, and the run spends the queue.
 // Input: the bytes of the text output.
 
 #include "ansi_reference.h"
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(written == test::pageBytes("plan", body), "the page's records");
     fuzz::checkBodyEscaped(std::string_view(written).substr(
         written.size() - test::kPageFooter.size() - body.size(), body.size()));
-    fuzz::check(form.list2().count() == 0 && !form.state().queueGrew, "the page spent the queue");
+    fuzz::check(form.list2().count() == 0 && !form.state().queueGrew, "the run spent the queue");
     fuzz::check(platform.text1 == texts::kPrompt, "the run made its page");
     return 0;
 }

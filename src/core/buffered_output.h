@@ -1,7 +1,8 @@
 #pragma once
 // An output file that gathers small writes into 64 KB pieces. The platform
-// supplies how a piece reaches the file and how the file is closed; its
-// destructor closes a file left open.
+// supplies how a piece reaches the file and how the file is closed. This
+// class has no destructor of its own: a derived class's destructor closes a
+// file left open (close()), since closing needs its closeFile.
 
 #include <string>
 #include <string_view>

@@ -55,7 +55,7 @@ TEST_F(ConsoleRunTest, OneSourceHtmlRun) {
 
 TEST_F(ConsoleRunTest, TwoAndThreeSourcesInOneDrop) {
     // Dropped together, the sources are converted in the reverse order. The
-    // pages written spend the queue, so the second run feeds only its own.
+    // run spends the sources it fed, so the second run feeds only its own.
     for (const char16_t* output :
          {u"D:\\a.txt", u"D:\\b.txt", u"D:\\c.txt", u"D:\\d.txt", u"D:\\e.txt"}) {
         platform.files[output] = "text";
@@ -206,8 +206,9 @@ TEST_F(ConsoleRunTest, FullOutputListEndsTheFeeding) {
     EXPECT_EQ(platform.count("endConsole 600000"), 1);
     EXPECT_EQ(form.list3().count(), 32767);
     EXPECT_EQ(form.list2().count(), 32767);
-    // The earlier run's texts are not there: none of its pages is made.
-    EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 32767 件、html作成失敗 32767 件）");
+    // The earlier run's texts were not there when it ended: none of its
+    // pages is made, nor counted again.
+    EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 32767 件）");
 }
 
 TEST_F(ConsoleRunTest, ForegroundForcingSequence) {

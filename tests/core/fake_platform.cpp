@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include <new>
 #include <stdexcept>
 
 #include "ansi_reference.h"
@@ -215,6 +216,7 @@ void FakePlatform::setForegroundWindow(WindowHandle window) {
 
 std::optional<FileBytes> FakePlatform::readWholeFile(std::u16string_view path) {
     log.push_back("read " + utf8(path));
+    if (outOfMemory.count(std::u16string(path)) != 0) throw std::bad_alloc();
     const auto found = files.find(std::u16string(path));
     if (found == files.end()) return std::nullopt;
     return FileBytes(found->second);

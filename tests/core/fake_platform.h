@@ -46,7 +46,8 @@ public:
     std::function<void(std::u16string_view pasted)> onPaste;  // the console runs a pasted text
     std::set<std::u16string> uncreatable;                     // createFile fails for these
     std::map<std::u16string, std::size_t> writeLimit;         // bytes a file takes before failing
-    std::function<void()> onPump;  // runs inside every doEvents and sleep
+    std::function<void()> onPump;          // runs inside every doEvents and sleep
+    std::set<std::u16string> outOfMemory;  // readWholeFile throws std::bad_alloc for these
 
     // Observed state.
     std::vector<std::string> log;

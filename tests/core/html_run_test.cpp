@@ -74,6 +74,30 @@ TEST_F(HtmlRunTest, EventsDuringTheRun) {
     EXPECT_EQ(platform.text1, texts::kReady);
 }
 
+// Memory runs out for one text: that page is not made, the others are, and
+// the run ends as any run does; elsewhere, it leaves the window on top.
+TEST_F(HtmlRunTest, AFailureOfTheSystemCostsOnePage) {
+    platform.files[u"D:\\huge.txt"] = "x";
+    platform.files[u"D:\\b.txt"] = "b";
+    platform.outOfMemory.insert(u"D:\\huge.txt");
+    drop({u"D:\\b.doc", u"D:\\huge.doc"});
+    platform.log.clear();
+    bool dropped = false;
+    platform.onPump = [&] {
+        if (!std::exchange(dropped, true)) form.Form_OLEDragDrop(DropData{true, {u"D:\\c.doc"}});
+    };
+    form.Command2_Click();
+    EXPECT_EQ(
+        platform.calls({"create", "text1", "command2", "topmost"}),
+        (std::vector<std::string>{"command2 変換中", "create D:\\b.html", "command2 変換 開始",
+                                  "text1 html作成失敗 1 件", "topmost", "text1 変換準備 OK"}));
+    EXPECT_EQ(entries(form.list2()), std::vector<std::u16string>{u"D:\\c.doc"});
+
+    platform.onPaste = [](std::u16string_view) { throw std::bad_alloc(); };
+    form.Command2_Click();
+    EXPECT_TRUE(platform.topmost);
+}
+
 TEST_F(HtmlRunTest, ClosingDuringTheRunStopsItWithoutTouchingTheWindow) {
     drop({u"D:\\a.doc"});
     platform.onPump = [&] {

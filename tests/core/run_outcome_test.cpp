@@ -231,16 +231,46 @@ TEST_F(RunOutcomeTest, PagesOnlyFromTextsTheRunWrote) {
     EXPECT_EQ(platform.text1, texts::pagesFailed(2));
 
     // A later run rewrites the earlier run's pages from the texts as they
-    // are, however old; only its own entries must be fresh.
+    // are, however old; only its own entries must be fresh. An entry whose
+    // run did not get its text gets no page later either.
     platform.log.clear();
     platform.clock += std::chrono::hours(2);
     drop({u"D:\\fail-again.doc"});
     form.Command2_Click();
     EXPECT_TRUE(pageMade(u"D:\\fresh.html"));
     EXPECT_TRUE(pageMade(u"D:\\fail-recent.html"));
-    EXPECT_TRUE(pageMade(u"D:\\fail-stale.html"));
+    EXPECT_FALSE(pageMade(u"D:\\fail-stale.html"));
     EXPECT_FALSE(pageMade(u"D:\\fail-again.html"));
     EXPECT_EQ(platform.text1, texts::pagesFailed(1));
+}
+
+// A failed source is told by its own press only and never gives a page;
+// a page made before that cannot be made again is told by each press.
+TEST_F(RunOutcomeTest, AFailureIsToldOnceAndItsOlderTextNeverGivesAPage) {
+    platform.files[u"D:\\fail.txt"] = "old text";
+    platform.fileTimes[u"D:\\fail.txt"] = platform.clock - std::chrono::hours(1);
+    drop({u"D:\\fail.doc", u"D:\\fail-ichitaro.jtd", u"D:\\ok.doc"});
+    form.Command2_Click();
+    EXPECT_EQ(platform.text1, texts::pagesFailed(2));
+    drop({u"D:\\new.doc"});
+    form.Command2_Click();
+    EXPECT_TRUE(pageMade(u"D:\\new.html"));
+    EXPECT_FALSE(pageMade(u"D:\\fail.html"));
+    EXPECT_EQ(platform.text1, texts::kPrompt);
+    platform.files.erase(u"D:\\new.txt");
+    form.Command2_Click();
+    EXPECT_EQ(platform.text1, texts::pagesFailed(1));
+}
+
+// Fed sources leave the queue when their press makes pages, made or not; a
+// press after an HTML drop makes none and keeps them for the next.
+TEST_F(RunOutcomeTest, FedSourcesLeaveTheQueueOnlyWithAPressThatMakesPages) {
+    drop({u"D:\\fail.doc", u"D:\\fail.htm"});
+    form.Command2_Click();
+    EXPECT_EQ(form.list2().count(), 2);
+    form.Command2_Click();  // both fail again: the first press's entries are not counted
+    EXPECT_EQ(form.list2().count(), 0);
+    EXPECT_EQ(platform.text1, texts::pagesFailed(2));
 }
 
 TEST_F(RunOutcomeTest, TwoSourcesOfOneTextNameGiveTheLaterText) {

@@ -71,7 +71,7 @@ bool writePage(Platform& platform, ProgramState& state, const TextBuffer& text) 
     // then the closing one for the empty line past the last.
     bool pastLast = false;
     for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
-        if (i == 0) state.spendQueue();  // the page is open: the queue is spent
+        if (i == 0) state.resetIntake();  // the page is open
         const bool lastLine = i > 0 && text.isLastLine(i - 1);
         out.writeBody(i, lastLine, text.line(i));
         pastLast = lastLine;

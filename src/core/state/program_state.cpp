@@ -14,15 +14,26 @@ void ProgramState::refreshQueueGrew() {
     }
 }
 
-void ProgramState::spendQueue() {
+void ProgramState::resetIntake() {
     conversion.htmlGiven = false;
     list1.clear();
-    if (spendable > 0) {
-        const int spent = spendable;
-        list2.removeIf([spent](int i) { return i < spent; });
-        spendable = 0;
-    }
     refreshQueueGrew();
+}
+
+bool OutputList::append(std::u16string path) {
+    if (!paths_.append(std::move(path))) return false;
+    statuses_.push_back(PageStatus::Awaiting);  // the room is there: it cannot fail
+    return true;
+}
+
+PageStatus OutputList::status(int index) const {
+    (void)paths_.item(index);  // raises InvalidArgument for an index out of range
+    return statuses_[static_cast<std::size_t>(index)];
+}
+
+void OutputList::setStatus(int index, PageStatus status) {
+    (void)paths_.item(index);
+    statuses_[static_cast<std::size_t>(index)] = status;
 }
 
 }  // namespace quill

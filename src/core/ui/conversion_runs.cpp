@@ -1,5 +1,7 @@
 // The two buttons: the HTML conversion run and the text-only run.
 
+#include <exception>
+
 #include "converter/naming.h"
 #include "converter/output_freshness.h"
 #include "ui/form1.h"
@@ -16,16 +18,21 @@ void Form1::Command2_Click() {
         const int firstNew = state_.list3.count();
         const ConsoleRun run = wrdtxt();
         // A refused source would be refused again: it leaves the queue now.
-        // The sources fed leave it with the first page written; the ones the
-        // run did not reach stay for the next press.
         state_.list2.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
         state_.refreshQueueGrew();
-        state_.spendable = run.fed;
         events_.yieldOnce();
+        const int withoutText = settleOutputs(firstNew, run);
 
         int failedPages = run.refused;
-        if (!state_.conversion.htmlGiven) failedPages += writePages(firstNew, run);
-        state_.spendable = 0;
+        if (!state_.conversion.htmlGiven) {
+            // Every source fed leaves the queue, whether its page is made or
+            // not (a failure is counted below): with the refused ones gone,
+            // the fed ones lead the queue, and those the run did not reach
+            // stay for the next press. A press that makes no pages keeps them.
+            state_.list2.removeIf([&run](int i) { return i < run.fed; });
+            state_.refreshQueueGrew();
+            failedPages += withoutText + writePages();
+        }
 
         platform_.setCommand2Caption(texts::kStart);
         platform_.setCaption(texts::kIdleCaption);
@@ -41,31 +48,53 @@ void Form1::Command2_Click() {
     });
 }
 
-int Form1::writePages(int firstNew, const ConsoleRun& run) {
+int Form1::settleOutputs(int firstNew, const ConsoleRun& run) {
+    // An older text of the same name is not this source's text: the entry
+    // gets no page, in this press or a later one.
+    int failed = 0;
+    for (int i = firstNew; i < state_.list3.count(); ++i) {
+        const std::u16string& output = state_.list3.item(i);
+        const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
+        if (tooShortToName(output) || own.ownText ||
+            writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
+            continue;
+        }
+        state_.list3.setStatus(i, PageStatus::Failed);
+        ++failed;
+    }
+    return failed;
+}
+
+int Form1::writePages() {
     int failed = 0;
     const int n = state_.list3.count();
     for (int i = 0; i < n; ++i) {
         state_.conversion.currentIndex = static_cast<std::int16_t>(i);
-        const std::u16string& output = state_.list3.item(i);
         // An entry too short to name a page (an HTML source's) is no page
-        // to make.
-        if (tooShortToName(output)) continue;
-        // The run's own entries make pages only from texts that its
-        // conversions wrote: an older text of the same name is not this
-        // source's text.
-        if (i >= firstNew) {
-            const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
-            if (!own.ownText &&
-                !writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
-                ++failed;
-                continue;
-            }
+        // to make; a failed one was counted once and is not tried again.
+        const PageStatus status = state_.list3.status(i);
+        if (tooShortToName(state_.list3.item(i)) || status == PageStatus::Failed) continue;
+        if (makePage()) {
+            state_.list3.setStatus(i, PageStatus::Made);
+        } else {
+            ++failed;
+            // A page made before is tried again by the next press.
+            if (status == PageStatus::Awaiting) state_.list3.setStatus(i, PageStatus::Failed);
         }
-        // A text that did not load gives no page: the buffer still holds the
-        // previous entry's text.
-        if (!txthtml() || !htm_save()) ++failed;
     }
     return failed;
+}
+
+bool Form1::makePage() {
+    try {
+        // A text that did not load gives no page: the buffer still holds the
+        // previous entry's text.
+        return txthtml() && htm_save();
+    } catch (const std::exception&) {
+        // Any other failure on the way, such as memory running out for a
+        // huge text, costs this page only.
+        return false;
+    }
 }
 
 void Form1::Command3_Click() {

@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include <exception>
+
 #include "converter/foreground.h"
 #include "failure.h"
 #include "html/page_writer.h"
@@ -98,8 +100,11 @@ void Form1::runGuarded(const std::function<void()>& body) {
         body();
     } catch (const WindowUnloaded&) {
         // The window is gone: leave without touching it.
-    } catch (const RunFailure&) {
-        // A failure no procedure handles ends the handler.
+    } catch (const std::exception&) {
+        // A failure no procedure handles (a RunFailure, or the system's, such
+        // as memory running out) ends the handler. The window goes back to
+        // the top of the stacking order, where it stays between runs.
+        if (!events_.unloaded()) platform_.setStacking(Stacking::Topmost);
     }
 }
 

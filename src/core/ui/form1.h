@@ -62,11 +62,12 @@ public:
     void Command2_Click();
     void Command3_Click();
 
-    // State, for the shell and for inspection.
+    // State, for inspection by the tests and the fuzz targets; the shell only
+    // calls the handlers.
     [[nodiscard]] const ConversionState& state() const noexcept { return state_.conversion; }
     [[nodiscard]] const StringList& list1() const noexcept { return state_.list1; }
     [[nodiscard]] const StringList& list2() const noexcept { return state_.list2; }
-    [[nodiscard]] const StringList& list3() const noexcept { return state_.list3; }
+    [[nodiscard]] const StringList& list3() const noexcept { return state_.list3.paths(); }
     [[nodiscard]] const TextBuffer& richTextBox1() const noexcept { return richTextBox1_; }
     [[nodiscard]] bool unloaded() const noexcept { return events_.unloaded(); }
     [[nodiscard]] bool busy() const noexcept { return depth_ > 0; }
@@ -77,15 +78,22 @@ private:
     void dropRoutine(const DropData& data);
     void sDropCheck();
 
-    // The HTML run's pages, from the first output-list entry on; entries
-    // from firstNew on are the run's own. Returns the pages not made.
-    [[nodiscard]] int writePages(int firstNew, const ConsoleRun& run);
+    // Once the HTML run has waited for its console: its own entries, from
+    // firstNew on, whose text it did not write become Failed. Returns how
+    // many.
+    [[nodiscard]] int settleOutputs(int firstNew, const ConsoleRun& run);
+    // The HTML run's pages, from the first output-list entry on, but for the
+    // Failed ones. Returns the pages not made.
+    [[nodiscard]] int writePages();
+    // The page at currentIndex: true when it was made.
+    [[nodiscard]] bool makePage();
 
     // Runs body as an event handler, then the drops that waited for it.
     // Called only when no other handler runs.
     void runHandler(const std::function<void()>& body);
     // Runs body counted as a running handler, ending it quietly when the
-    // window was unloaded or a failure reached it.
+    // window was unloaded or a failure reached it (the window then topmost
+    // again, unless it was unloaded).
     void runGuarded(const std::function<void()>& body);
 
     Platform& platform_;
