@@ -1,5 +1,5 @@
-// Finding the run's console window in the process topologies that exist:
-// each model answers as that system is documented or measured to answer.
+// Finding the run's console window in the process topologies that exist,
+// each modelled as that system is documented or measured to answer.
 
 #include <gtest/gtest.h>
 
@@ -11,84 +11,58 @@ namespace quill::test {
 namespace {
 
 constexpr WindowHandle kConsole = 0x5000;
-constexpr WindowHandle kOther = 0x6000;
 
-struct Topology final : ConsoleReports {
+// What a system reports: the job's processes, each client with its
+// console's window, the visible windows with their reported owners.
+struct Model {
     std::optional<std::vector<ProcessId>> job;
-    std::map<ProcessId, WindowHandle> attachable;  // a client, and the window its console reports
-    std::vector<OwnedWindow> windows;
-    std::vector<ProcessId> attached;  // the processes asked, in order
-
-    std::optional<std::vector<ProcessId>> jobProcesses() override { return job; }
-    WindowHandle consoleWindowOf(ProcessId process) override {
-        attached.push_back(process);
-        const auto found = attachable.find(process);
-        return found == attachable.end() ? 0 : found->second;
-    }
-    std::vector<OwnedWindow> visibleWindows() override { return windows; }
+    std::map<ProcessId, WindowHandle> attachable;
+    std::vector<ConsoleReports::OwnedWindow> windows;
 };
 
-// Wine, cmd.exe started directly: the started process is the client; the
-// window reports the console host, which is in the job too.
-// Wine, wineconsole.exe cmd.exe: the started process is a host that cannot be
-// attached to; cmd.exe can.
-// Windows 10 and 11, conhost.exe cmd.exe: the host cannot be attached to, and
-// the window reports the host's first client, cmd.exe, as its owner.
-TEST(ConsoleLookup, FindsTheWindowThroughTheClientInEveryTopology) {
-    Topology wine;
-    wine.job = {{10, 11}};
-    wine.attachable = {{10, kConsole}};
-    wine.windows = {{kOther, 99}, {kConsole, 11}};
-    EXPECT_EQ(findConsole(10, wine)->window, kConsole);
-    EXPECT_EQ(findConsole(10, wine)->through, 10u);
+struct Topology final : ConsoleReports {
+    explicit Topology(Model m) : model(std::move(m)) {}
+    Model model;
+    std::vector<ProcessId> asked;
 
-    Topology wineHost;
-    wineHost.job = {{20, 21, 22}};
-    wineHost.attachable = {{21, kConsole}};
-    wineHost.windows = {{kConsole, 22}};
-    const std::optional<ConsoleFound> viaHost = findConsole(20, wineHost);
-    ASSERT_TRUE(viaHost);
-    EXPECT_EQ(viaHost->window, kConsole);
-    EXPECT_EQ(viaHost->through, 21u);
-    EXPECT_EQ(wineHost.attached, (std::vector<ProcessId>{20, 21}));  // no attach past the find
+    std::optional<std::vector<ProcessId>> jobProcesses() override { return model.job; }
+    WindowHandle consoleWindowOf(ProcessId process) override {
+        asked.push_back(process);
+        return model.attachable.contains(process) ? model.attachable[process] : 0;
+    }
+    std::vector<OwnedWindow> visibleWindows() override { return model.windows; }
+};
 
-    Topology windows;
-    windows.job = {{30, 31}};
-    windows.attachable = {{31, kConsole}};
-    windows.windows = {{kConsole, 31}};
-    EXPECT_EQ(findConsole(30, windows)->through, 31u);
-
-    // Where no process can be attached to (our own console could not be
-    // let go, say), the window that reports a process of the job is taken.
-    windows.attachable.clear();
-    EXPECT_EQ(findConsole(30, windows)->window, kConsole);
-    EXPECT_EQ(findConsole(30, windows)->through, 31u);
+// Started 1; found through (window, process), or nothing (0, 0).
+TEST(ConsoleLookup, Topologies) {
+    const struct {
+        const char* name;
+        Model system;
+        ConsoleFound expected;
+    } cases[] = {
+        // cmd.exe started: the window reports Wine's conhost (2).
+        {"wine", {{{1, 2}}, {{1, kConsole}}, {{0x6000, 9}, {kConsole, 2}}}, {kConsole, 1}},
+        // wineconsole.exe cmd.exe: neither the host (1) nor conhost (3) attach.
+        {"wine host", {{{1, 2, 3}}, {{2, kConsole}}, {{kConsole, 3}}}, {kConsole, 2}},
+        // conhost.exe cmd.exe: the window reports the first client (2).
+        {"windows", {{{1, 2}}, {{2, kConsole}}, {{kConsole, 2}}}, {kConsole, 2}},
+        {"windows, no attach", {{{1, 2}}, {}, {{kConsole, 2}}}, {kConsole, 2}},
+        {"client gone", {{{1}}, {}, {{kConsole, 2}}}, {}},
+        {"no window yet", {{{1, 2}}, {{2, 0}}, {}}, {}},
+        {"no job", {std::nullopt, {{2, kConsole}}, {{kConsole, 2}}}, {}},
+    };
+    for (const auto& c : cases) {
+        Topology system(c.system);
+        const std::optional<ConsoleFound> found = findConsole(1, system);
+        EXPECT_EQ(found ? found->window : 0, c.expected.window) << c.name;
+        EXPECT_EQ(found ? found->through : 0, c.expected.through) << c.name;
+    }
 }
 
-TEST(ConsoleLookup, NothingWhileThereIsNoConsoleOfTheRun) {
-    // The client has already gone: on Windows the closing window still
-    // reports it, but it is no longer a process of the job.
-    Topology gone;
-    gone.job = {{30}};
-    gone.windows = {{kConsole, 31}, {kOther, 77}};
-    EXPECT_FALSE(findConsole(30, gone));
-
-    // No window yet: the client attaches, but its console has no window.
-    Topology early;
-    early.job = {{30, 31}};
-    early.attachable = {{31, 0}};
-    early.windows = {{kOther, 77}};
-    EXPECT_FALSE(findConsole(30, early));
-}
-
-TEST(ConsoleLookup, WithoutAJobOnlyTheStartedProcessIsAsked) {
-    Topology noJob;
-    noJob.attachable = {{31, kConsole}};
-    noJob.windows = {{kConsole, 31}};
-    EXPECT_FALSE(findConsole(30, noJob));
-    EXPECT_EQ(noJob.attached, std::vector<ProcessId>{30});
-    noJob.attachable = {{30, kConsole}};
-    EXPECT_EQ(findConsole(30, noJob)->window, kConsole);
+TEST(ConsoleLookup, AsksNoFurtherOnceFound) {
+    Topology host({{{1, 2, 3}}, {{2, kConsole}, {3, kConsole}}, {}});
+    ASSERT_TRUE(findConsole(1, host));
+    EXPECT_EQ(host.asked, (std::vector<ProcessId>{1, 2}));
 }
 
 }  // namespace
