@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "on_wine.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -13,13 +14,6 @@ std::wstring systemDirectory() {
     wchar_t buffer[MAX_PATH];
     const UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
     return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-
-// Windows that run under Wine have no terminal application to hand consoles
-// to, and their console host takes no command line.
-bool runningOnWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
 // A visible top-level window of the process, if it has one.
@@ -55,6 +49,8 @@ std::vector<std::u16string> environmentNames() {
     return names;
 }
 
+// Windows that run under Wine have no terminal application to hand consoles
+// to, and their console host takes no command line.
 std::wstring consoleCommandLine() {
     const std::wstring system = systemDirectory();
     const std::wstring host = system + L"\\conhost.exe";
