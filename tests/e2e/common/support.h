@@ -38,7 +38,7 @@ public:
     Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
     [[nodiscard]] DWORD pid() const { return pid_; }
     [[nodiscard]] HANDLE handle() const { return handle_.get(); }
-    [[nodiscard]] bool valid() const { return handle_.valid(); }
+    [[nodiscard]] bool valid() const { return static_cast<bool>(handle_); }
     // The exit code, or nullopt if it still runs after timeout_ms.
     [[nodiscard]] std::optional<DWORD> wait(DWORD timeout_ms = kPatience) const;
     // Ends it if it still runs.

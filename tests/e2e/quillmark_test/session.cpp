@@ -30,7 +30,7 @@ void expect_usual_run(const RunWatch& run) {
 }
 
 bool process_running(std::wstring_view exe_name) {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
@@ -98,8 +98,8 @@ std::wstring QuillmarkTest::document(std::wstring_view name, std::string_view by
 
 std::wstring QuillmarkTest::old_document(std::wstring_view name, std::string_view bytes) const {
     std::wstring path = document(name, bytes);
-    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueFile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER time{};
