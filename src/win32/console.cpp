@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "converter/console_lookup.h"
+#include "on_wine.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -18,11 +19,6 @@ std::wstring systemDirectory() {
     wchar_t buffer[MAX_PATH];
     const UINT length = ::GetSystemDirectoryW(buffer, MAX_PATH);
     return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-
-bool runningOnWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
 // What this system reports about the processes of a console's job.

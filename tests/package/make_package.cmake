@@ -2,6 +2,8 @@
 # configuration, into OUT, and unpacks it into OUT/unpacked.
 #
 #   cmake -D CPACK=... -D BUILD_DIR=... -D OUT=... -D ZIP=name.zip -P make_package.cmake
+#
+# The test pack's install (tests/pack) includes it with these variables set.
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT}/unpacked)
 execute_process(COMMAND ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${OUT}
@@ -9,6 +11,8 @@ execute_process(COMMAND ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${OU
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cpack failed (${result}):\n${log}")
 endif()
+# CPack's scratch folder is no part of what it made.
+file(REMOVE_RECURSE ${OUT}/_CPack_Packages)
 file(GLOB made RELATIVE ${OUT} ${OUT}/*.zip)
 if(NOT made STREQUAL ZIP)
   message(FATAL_ERROR "cpack made '${made}', not '${ZIP}':\n${log}")

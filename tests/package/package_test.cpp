@@ -26,7 +26,7 @@ using quill::win32::toWide;
 using quill::win32::test::expectProjectVersionResource;
 using quill::win32::test::shownVersion;
 
-// This program's folder: build/windows/tests/package.
+// This program's folder: build/windows/tests/package, or the unpacked test pack.
 std::wstring ownFolder() {
     wchar_t self[MAX_PATH];
     const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -172,11 +172,8 @@ TEST(ReleaseZip, ProgramIsTheBuiltOneWithTheProjectVersion) {
     const std::wstring program = unpacked(L"Quillmark.exe");
     expectProjectVersionResource(program);
 
-    // build/windows/tests/package -> build/windows/src/win32
-    std::wstring build = ownFolder();
-    build = build.substr(0, build.rfind(L'\\'));
-    build = build.substr(0, build.rfind(L'\\'));
-    const auto built = readBytes(build + L"\\src\\win32\\Quillmark.exe");
+    // A copy of the built program lies beside this test.
+    const auto built = readBytes(ownFolder() + L"\\Quillmark.exe");
     ASSERT_TRUE(built) << "no built Quillmark.exe";
     EXPECT_TRUE(readBytes(program) == built) << "the zip holds another Quillmark.exe";
 }

@@ -1,10 +1,11 @@
 // The console as each system starts it, and a whole run through a console
-// whose started process is a host that is not the console's client: the
-// shape "conhost.exe cmd.exe" has on Windows, which Wine gives with
-// "wineconsole.exe cmd.exe".
+// whose started process is a host that is not the console's client: on
+// Windows the program's own "conhost.exe cmd.exe", under Wine the same shape
+// through "wineconsole.exe cmd.exe".
 
 #include "console.h"
 #include "files.h"
+#include "on_wine.h"
 #include "support.h"
 #include "test_support.h"
 #include "wide.h"
@@ -13,7 +14,9 @@
 namespace quill::win32::test {
 namespace {
 
-constexpr wchar_t kThroughHost[] = L"wineconsole.exe cmd.exe";
+std::wstring throughHost() {
+    return runningOnWine() ? L"wineconsole.exe cmd.exe" : consoleCommandLine();
+}
 
 TEST(ConsoleCommandLine, HostOnWindowsShellElsewhereBothFromTheSystemFolder) {
     const std::wstring_view system = L"C:\\Windows\\System32";
@@ -21,14 +24,14 @@ TEST(ConsoleCommandLine, HostOnWindowsShellElsewhereBothFromTheSystemFolder) {
               L"\"C:\\Windows\\System32\\conhost.exe\" cmd.exe");
     EXPECT_EQ(consoleCommandLine(false, system, false), L"\"C:\\Windows\\System32\\cmd.exe\"");
     EXPECT_EQ(consoleCommandLine(true, system, true), L"\"C:\\Windows\\System32\\cmd.exe\"");
-    EXPECT_EQ(consoleCommandLine(), L"\"C:\\windows\\system32\\cmd.exe\"");  // Wine's
+    if (runningOnWine()) EXPECT_EQ(consoleCommandLine(), L"\"C:\\windows\\system32\\cmd.exe\"");
 }
 
 // Found through its client, and ended whole: the shell with the host, or,
 // when the run never found the console, everything it started.
 TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
     for (const bool lookedUp : {true, false}) {
-        Console console(kThroughHost);
+        Console console(throughHost());
         ASSERT_TRUE(console.start());
         if (lookedUp) {
             HWND window = nullptr;
@@ -36,7 +39,7 @@ TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
                 e2e::poll_until([&] { return (window = console.window()) != nullptr; }, 20000));
             wchar_t className[64] = {};
             ::GetClassNameW(window, className, 64);
-            EXPECT_STREQ(className, L"WineConsoleClass");
+            EXPECT_STREQ(className, runningOnWine() ? L"WineConsoleClass" : L"ConsoleWindowClass");
         } else {
             ::Sleep(1000);  // the console has come up meanwhile
         }
@@ -54,7 +57,7 @@ TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
     const OleSession ole;
     ASSERT_TRUE(ole.ok());
     e2e::test::Process helper = e2e::test::start_paste_helper(toWide(folder.path(u"paste.log")));
-    MainWindow window(::GetModuleHandleW(nullptr), false, kThroughHost);
+    MainWindow window(::GetModuleHandleW(nullptr), false, throughHost());
     ASSERT_TRUE(window.create(SW_SHOWNORMAL));
 
     const std::u16string doc = folder.path(u"会議 資料.doc");

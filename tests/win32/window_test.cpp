@@ -108,12 +108,11 @@ TEST(SecondInstance, ClosesBeforeShowingAndLeavesTheFirstAlone) {
 
 // The program file's version resource and icon.
 TEST(Resources, VersionAndIconOfTheProgram) {
+    // A copy of the built program lies beside this test.
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program(self);
-    program = program.substr(0, program.rfind(L'\\'));
-    program = program.substr(0, program.rfind(L'\\'));
-    program = program.substr(0, program.rfind(L'\\')) + L"\\src\\win32\\Quillmark.exe";
+    program = program.substr(0, program.rfind(L'\\')) + L"\\Quillmark.exe";
 
     expectProjectVersionResource(program);
 

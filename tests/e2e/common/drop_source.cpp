@@ -50,7 +50,7 @@ HRESULT DropData::GetData(FORMATETC* format, STGMEDIUM* medium) {
     UniqueGlobal mem(GlobalAlloc(GMEM_MOVEABLE, bytes_.size()));
     if (!mem.get()) return E_OUTOFMEMORY;
     {
-        GlobalLockGuard<char> lock(mem.get());
+        GlobalLock<char> lock(mem.get());
         if (!lock.get()) return E_OUTOFMEMORY;
         std::memcpy(lock.get(), bytes_.data(), bytes_.size());
     }

@@ -1,7 +1,7 @@
 // The data object and drop source that drop_driver hands to DoDragDrop.
 //
 // Both are owned by the caller's scope, not by their reference count: they must
-// be declared before the OleScope of the thread that uses them, so that OLE has
+// be declared before the OleSession of the thread that uses them, so that OLE has
 // let go of them before they are destroyed.
 #pragma once
 

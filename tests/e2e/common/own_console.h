@@ -36,8 +36,8 @@ public:
 private:
     void clear() const;
 
-    UniqueHandle in_;
-    UniqueHandle out_;
+    UniqueFile in_;
+    UniqueFile out_;
 };
 
 }  // namespace quill::e2e::test

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "on_wine.h"
 #include "win_util.h"
 
 namespace quill::e2e::test {
@@ -203,6 +204,7 @@ std::string wine_unix_path(const std::wstring& path) {
 }
 
 Process start_paste_helper(const std::wstring& log) {
+    if (!win32::runningOnWine()) return {};
     UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
     Process helper = start(
         quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(log), Console::none);

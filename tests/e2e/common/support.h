@@ -38,7 +38,7 @@ public:
     Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
     [[nodiscard]] DWORD pid() const { return pid_; }
     [[nodiscard]] HANDLE handle() const { return handle_.get(); }
-    [[nodiscard]] bool valid() const { return handle_.valid(); }
+    [[nodiscard]] bool valid() const { return static_cast<bool>(handle_); }
     // The exit code, or nullopt if it still runs after timeout_ms.
     [[nodiscard]] std::optional<DWORD> wait(DWORD timeout_ms = kPatience) const;
     // Ends it if it still runs.
@@ -72,8 +72,10 @@ enum class Console {
 // Path of a program built beside this test.
 [[nodiscard]] std::wstring helper_path(std::wstring_view exe_name);
 
-// Starts paste_helper, logging to log, and waits until its hook is in place;
-// ADD_FAILURE and an invalid Process when it does not get ready.
+// Under Wine, starts paste_helper, logging to log, and waits until its hook is
+// in place; ADD_FAILURE and an invalid Process when it does not get ready.
+// Elsewhere starts nothing and returns an invalid Process: Windows' console
+// has its own Edit > Paste.
 [[nodiscard]] Process start_paste_helper(const std::wstring& log);
 // Asks a started paste_helper to stop and expects it to end cleanly.
 void stop_paste_helper(Process& helper);

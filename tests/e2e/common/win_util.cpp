@@ -35,9 +35,9 @@ bool poll_until(const std::function<bool()>& pred, DWORD timeout_ms, DWORD step_
 }
 
 std::optional<std::string> read_file_bytes(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
     char buf[8192];
@@ -60,39 +60,47 @@ bool write_all(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 bool write_file_bytes(const std::wstring& path, std::string_view bytes) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && write_all(file.get(), bytes);
 }
 
 bool append_file_bytes(const std::wstring& path, std::string_view bytes) {
-    UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && write_all(file.get(), bytes);
 }
 
+namespace {
+// Opens the clipboard into clip within five seconds: another program may hold
+// it for a while.
+[[nodiscard]] bool open_clipboard(std::optional<ClipboardSession>& clip, HWND owner) {
+    return poll_until([&] { return clip.emplace(owner).open(); }, 5000);
+}
+}  // namespace
+
 std::optional<std::wstring> get_clipboard_text(HWND owner) {
-    ClipboardSession clip(owner);
-    if (!clip.is_open()) return std::nullopt;
+    std::optional<ClipboardSession> clip;
+    if (!open_clipboard(clip, owner)) return std::nullopt;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return std::nullopt;
-    GlobalLockGuard<const wchar_t> lock(data);
+    const GlobalLock<const wchar_t> lock(data);
     if (!lock.get()) return std::nullopt;
-    const size_t max_chars = lock.size() / sizeof(wchar_t);
+    const size_t max_chars = lock.bytes() / sizeof(wchar_t);
     return std::wstring(lock.get(), wcsnlen(lock.get(), max_chars));
 }
 
 bool set_clipboard_text(const std::wstring& text, HWND owner) {
     UniqueGlobal mem(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
-    if (!mem.get()) return false;
+    if (!mem) return false;
     {
-        GlobalLockGuard<wchar_t> lock(mem.get());
+        const GlobalLock<wchar_t> lock(mem.get());
         if (!lock.get()) return false;
         wmemcpy(lock.get(), text.c_str(), text.size() + 1);
     }
-    ClipboardSession clip(owner);
-    if (!clip.is_open() || !EmptyClipboard()) return false;
+    std::optional<ClipboardSession> clip;
+    if (!open_clipboard(clip, owner) || !EmptyClipboard()) return false;
     if (!SetClipboardData(CF_UNICODETEXT, mem.get())) return false;
     (void)mem.release();  // the clipboard owns it now
     return true;

@@ -236,12 +236,12 @@ int drag(HWND form, const Options& o) {
     }
     std::wstring joined;
     for (const auto& p : o.paths) joined += (joined.empty() ? L"" : L"\r\n") + p;
-    // Declared before OleScope: OLE must release them before they go.
+    // Declared before OleSession: OLE must release them before they go.
     DropData data(o.text ? CF_UNICODETEXT : CF_HDROP,
                   o.text ? DropData::unicode_text(joined) : DropData::file_list(o.paths));
     DropSource source;
-    OleScope ole;
-    if (FAILED(ole.result())) return 4;
+    OleSession ole;
+    if (!ole.ok()) return 4;
     uncover(form, to, expected);
 
     // The driver's own window goes to the screen half away from the target.

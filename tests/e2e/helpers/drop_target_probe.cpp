@@ -136,8 +136,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     if (g_log.empty()) return 2;
 
     ProbeTarget form_target(L"form"), text1_target(L"text1"), command2_target(L"command2");
-    OleScope ole;
-    if (FAILED(ole.result())) return 4;
+    OleSession ole;
+    if (!ole.ok()) return 4;
 
     WNDCLASSW wc = {};
     wc.lpfnWndProc = form_proc;

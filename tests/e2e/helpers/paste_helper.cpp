@@ -86,7 +86,7 @@ public:
         FreeConsole();  // AttachConsole needs this process to have none
         DWORD host_pid = 0;
         GetWindowThreadProcessId(console, &host_pid);
-        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         if (!snapshot) return;
         PROCESSENTRY32W entry = {};
         entry.dwSize = sizeof entry;
@@ -122,9 +122,9 @@ void paste_into(HWND console) {
         log_line(L"error: cannot attach to the console for " + shown);
         return;
     }
-    const UniqueHandle input(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         0, nullptr));
+    const UniqueFile input(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
     const std::vector<INPUT_RECORD> events = paste_key_events(text);
     DWORD written = 0;
     const bool ok = input && (events.empty() ||
@@ -155,9 +155,8 @@ int stop_running_helper() {
     }
     SetEvent(stop.get());
     // The mutex disappears with the helper's last handle.
-    const bool gone = poll_until(
-        [] { return UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kMutex)).valid() == false; },
-        30000);
+    const bool gone =
+        poll_until([] { return !UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kMutex)); }, 30000);
     return gone ? 0 : 1;
 }
 

@@ -5,6 +5,7 @@
 #include "expected_page.h"
 #include "foreground_thief.h"
 #include "key_window.h"
+#include "on_wine.h"
 #include "session.h"
 #include "win_util.h"
 
@@ -43,7 +44,9 @@ TEST_F(Interruption, AnotherWindowTakingTheForegroundStopsTheRunAndKeepsTheRestQ
     // would be counted as not made.
     const bool first_ran = converter_log() == Lines{command_for(a)};
     expect_idle_after_run(interrupted(2, first_ran ? 0 : 1));
-    EXPECT_EQ(paste_log().size(), 1u) << "the second command reached the console";
+    if (win32::runningOnWine()) {  // Windows' console pastes without the helper and its log
+        EXPECT_EQ(paste_log().size(), 1u) << "the second command reached the console";
+    }
     if (first_ran) {
         EXPECT_EQ(read_file_bytes(doc_path(L"一.html")),
                   expected_page("\x88\xEA", {"<P>one<br>", "<br>", "</P><br>"}));  // 一

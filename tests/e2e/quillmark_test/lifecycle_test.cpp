@@ -112,7 +112,7 @@ TEST_F(Lifecycle, DropTargetsSecondInstanceAndTheTextOnlyRun) {
 
     // The text-only run converts the queue, in queue order, and writes no page.
     click(form::kCommand3);
-    EXPECT_TRUE(poll_until([] { return !console_windows().empty(); }, kPatience))
+    EXPECT_TRUE(poll_until([&] { return !new_consoles().empty(); }, kPatience))
         << "no console opened";
     const auto texts_done = [&] {
         for (const wchar_t* txt : {L"一 text1.txt", L"二 command2.txt", L"三 form.txt"})
@@ -163,6 +163,8 @@ TEST_F(Lifecycle, ClosingWhileTheRunWaitsForTheConsoleEndsQuillmarkAtOnce) {
     const bool converter_done = file_exists(doc_path(L"遅い.txt"));
     EXPECT_EQ(code, 0u) << "Quillmark did not end cleanly";
     EXPECT_FALSE(converter_done) << "Quillmark waited for the console before it closed";
+    EXPECT_TRUE(started_by_quillmark(L"cmd.exe")) << "the console's cmd.exe is not seen";
+    EXPECT_TRUE(converter_running()) << "the converter is not seen";
 
     // The console finishes on its own.
     EXPECT_TRUE(

@@ -84,8 +84,17 @@ protected:
     RunWatch run_html(DWORD limit_ms = kRunLimit) const;
     // The window as an HTML run leaves it, Text1 showing text1; the console closed.
     void expect_idle_after_run(const std::wstring& text1) const;
-    // No console window on screen and no cmd.exe or converter running.
-    [[nodiscard]] static bool console_gone();
+    // Console windows on screen that were not there before Quillmark started
+    // (on Windows, the one running the tests is there already).
+    [[nodiscard]] std::set<HWND> new_consoles() const;
+    // Whether a program with this file name runs that Quillmark started,
+    // directly or through others (cmd.exe, through conhost.exe on Windows).
+    [[nodiscard]] bool started_by_quillmark(std::wstring_view exe_name) const;
+    // Whether xdoc2txt.exe of app_dir() runs, whoever started it: a conversion
+    // that Quillmark lets finish outlives the console that started it.
+    [[nodiscard]] bool converter_running() const;
+    // No new console window, no cmd.exe of Quillmark's and no converter running.
+    [[nodiscard]] bool console_gone() const;
 
     // Quillmark's folder; Quillmark.exe and xdoc2txt.exe are in it.
     [[nodiscard]] const std::wstring& app_dir() const { return app_dir_; }
@@ -101,6 +110,7 @@ private:
     void start_paste_helper();
     void start_quillmark();
 
+    std::set<HWND> consoles_before_;
     TempDir root_{L"quill e2e"};
     std::wstring app_dir_ = root_.subdir(L"Quillmark アプリ");
     std::wstring docs_ = root_.subdir(L"書類 フォルダ");
@@ -110,7 +120,7 @@ private:
     HWND form_ = nullptr;
 };
 
-// Whether a program with this file name runs in the prefix.
+// Whether a program with this file name runs anywhere (under Wine: in the prefix).
 [[nodiscard]] bool process_running(std::wstring_view exe_name);
 
 }  // namespace quill::e2e::test
