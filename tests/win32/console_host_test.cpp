@@ -24,7 +24,9 @@ TEST(ConsoleCommandLine, HostOnWindowsShellElsewhereBothFromTheSystemFolder) {
               L"\"C:\\Windows\\System32\\conhost.exe\" cmd.exe");
     EXPECT_EQ(consoleCommandLine(false, system, false), L"\"C:\\Windows\\System32\\cmd.exe\"");
     EXPECT_EQ(consoleCommandLine(true, system, true), L"\"C:\\Windows\\System32\\cmd.exe\"");
-    if (runningOnWine()) EXPECT_EQ(consoleCommandLine(), L"\"C:\\windows\\system32\\cmd.exe\"");
+    if (runningOnWine()) {
+        EXPECT_EQ(consoleCommandLine(), L"\"C:\\windows\\system32\\cmd.exe\"");
+    }
 }
 
 // Found through its client, and ended whole: the shell with the host, or,
