@@ -56,6 +56,7 @@ TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
 // stand-in beside this program.
 TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
     const TempFolder folder;
+    const std::set<HWND> consolesBefore = e2e::test::console_windows();
     const OleSession ole;
     ASSERT_TRUE(ole.ok());
     e2e::test::Process helper = e2e::test::start_paste_helper(toWide(folder.path(u"paste.log")));
@@ -79,7 +80,8 @@ TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
         ASSERT_TRUE(bytes) << "no page " << e2e::to_utf8(toWide(page));
         EXPECT_NE(bytes->view().find("\x93\xfa\x96\x7b"), std::string_view::npos);
     }
-    EXPECT_TRUE(e2e::poll_until([] { return e2e::test::console_windows().empty(); }, 30000));
+    EXPECT_TRUE(e2e::poll_until(
+        [&] { return e2e::test::console_windows() == consolesBefore; }, 30000));
     e2e::test::stop_paste_helper(helper);
 }
 
