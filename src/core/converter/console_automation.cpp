@@ -5,7 +5,6 @@
 #include "converter/module1.h"
 #include "converter/naming.h"
 #include "failure.h"
-#include "ui/status_texts.h"
 
 namespace quill {
 
@@ -32,9 +31,6 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
         // the outputs are complete once the console has run "exit".
         (void)platform_.waitForConsoleExit(kConsoleExitLimit);
         events_.throwIfUnloaded();
-    }
-    if (kind.noticeWhenStopped && run.interrupted) {
-        platform_.setText1(texts::interrupted(run.notFed));
     }
     return run;
 }

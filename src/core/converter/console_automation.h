@@ -29,14 +29,11 @@ struct ConsoleRunKind {
     // conversions, since its pages are made from those outputs next. The
     // text-only run records nothing and does not wait.
     bool recordOutputs = false;
-    // The text-only run says in Text1 when it stopped; the HTML run says so
-    // itself once its pages are made, with the count of those not made.
-    bool noticeWhenStopped = false;
 
     [[nodiscard]] static ConsoleRunKind html(std::u16string programFolder) {
-        return {std::move(programFolder), true, false};
+        return {std::move(programFolder), true};
     }
-    [[nodiscard]] static ConsoleRunKind textOnly() { return {std::nullopt, false, true}; }
+    [[nodiscard]] static ConsoleRunKind textOnly() { return {std::nullopt, false}; }
 };
 
 // What a console run did with the source queue.

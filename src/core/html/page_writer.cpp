@@ -5,7 +5,6 @@
 
 #include "converter/naming.h"
 #include "html/page_format.h"
-#include "ui/status_texts.h"
 
 namespace quill {
 
@@ -54,8 +53,8 @@ private:
 };
 }  // namespace
 
-bool writePage(Platform& platform, ProgramState& state, const TextBuffer& text) {
-    platform.setCaption(texts::kWritingHtml);
+bool writePage(Platform& platform, const ProgramState& state, const TextBuffer& text,
+               const std::function<void()>& opened) {
     const std::u16string& textOutput = state.list3.item(state.conversion.currentIndex);
     const std::u16string page = pagePath(textOutput);
     if (page.empty()) return false;
@@ -67,11 +66,11 @@ bool writePage(Platform& platform, ProgramState& state, const TextBuffer& text) 
     out.write(headRecord(charsetLabel(platform.ansiCodePage())));
     out.write(titleRecord(pageTitle(textOutput)));
     out.write(bodyOpenRecord());
+    if (out.ok()) opened();
     // One record per line of the text (the buffer always has at least one),
     // then the closing one for the empty line past the last.
     bool pastLast = false;
     for (std::size_t i = 0; !pastLast && out.ok(); ++i) {
-        if (i == 0) state.resetIntake();  // the page is open
         const bool lastLine = i > 0 && text.isLastLine(i - 1);
         out.writeBody(i, lastLine, text.line(i));
         pastLast = lastLine;

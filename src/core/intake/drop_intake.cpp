@@ -4,7 +4,6 @@
 
 #include "converter/naming.h"
 #include "text_util.h"
-#include "ui/status_texts.h"
 
 namespace quill {
 
@@ -39,24 +38,20 @@ void DropIntake::sDropCheck() {
         if (isHtmlPage(path)) {
             if (state_.list2.append(path)) {
                 flags.htmlGiven = true;
-                platform_.setCommand2Enabled(true);
+                listener_.startAllowed(true);
             }
         } else if (!isSupportedDocument(path)) {
-            platform_.setCommand2Enabled(false);
+            listener_.startAllowed(false);
         } else if (state_.list2.empty()) {
             if (state_.list2.append(path)) {
                 flags.queueGrew = true;
-                platform_.setCommand2Enabled(true);
+                listener_.startAllowed(true);
             }
         } else {
             admitDocument(path);
         }
     }
-    if (flags.queueGrew) {
-        platform_.setCommand2Enabled(true);
-        platform_.setCaption(texts::kReady);
-        platform_.setText1(texts::kReady);
-    }
+    if (flags.queueGrew) listener_.documentsReady();
 }
 
 // Queues a supported document unless the source queue already holds exactly

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "event_pump.h"
-#include "platform.h"
 #include "state/program_state.h"
 
 namespace quill {
@@ -23,13 +22,26 @@ struct DropData {
 // 19 supported suffixes, in any letter case.
 [[nodiscard]] bool isSupportedDocument(std::u16string_view path);
 
+// What the drop routine tells the window while it checks a drop, at the
+// moment it happens; the window shows it (Form1).
+class IntakeListener {
+public:
+    virtual ~IntakeListener() = default;
+    // A checked path decides whether the start button may be pressed: an
+    // HTML page or a document that it queued allows it, a path of any other
+    // kind forbids it.
+    virtual void startAllowed(bool allowed) = 0;
+    // The check ended with a document waiting in the queue: the ready status.
+    virtual void documentsReady() = 0;
+};
+
 // The drop routine, in three steps that Form1 runs for each drop: stage,
-// check (sDropCheck), clear. The start button and the ready status are set
-// through the platform.
+// check (sDropCheck), clear. The start button and the ready status go to the
+// listener.
 class DropIntake {
 public:
-    DropIntake(ProgramState& state, Platform& platform, EventPump& events)
-        : state_(state), platform_(platform), events_(events) {}
+    DropIntake(ProgramState& state, EventPump& events, IntakeListener& listener)
+        : state_(state), events_(events), listener_(listener) {}
 
     // The HTML flag comes down, whatever the drop carries; each dropped path
     // goes to the top of the staging list, so the list ends up in the reverse
@@ -47,8 +59,8 @@ private:
     void admitDocument(const std::u16string& path);
 
     ProgramState& state_;
-    Platform& platform_;
     EventPump& events_;
+    IntakeListener& listener_;
 };
 
 }  // namespace quill

@@ -99,7 +99,11 @@ bool Form1::makePage() {
 
 void Form1::Command3_Click() {
     if (unloaded() || busy()) return;
-    runHandler([this] { (void)console_.run(ConsoleRunKind::textOnly()); });
+    runHandler([this] {
+        const ConsoleRun run = console_.run(ConsoleRunKind::textOnly());
+        // A complete run changes no text.
+        if (run.interrupted) platform_.setText1(texts::interrupted(run.notFed));
+    });
 }
 
 }  // namespace quill

@@ -8,6 +8,7 @@
 #include "html/text_loader.h"
 #include "scope_exit.h"
 #include "ui/layout.h"
+#include "ui/status_texts.h"
 
 namespace quill {
 
@@ -39,7 +40,9 @@ bool Form1::txthtml() {
 }
 
 bool Form1::htm_save() {
-    return writePage(platform_, state_, richTextBox1_);
+    platform_.setCaption(texts::kWritingHtml);
+    // Writing a page spends the intake state, once the page is open.
+    return writePage(platform_, state_, richTextBox1_, [this] { state_.resetIntake(); });
 }
 
 void Form1::SetForceForegroundWindow(WindowHandle window) {
@@ -80,6 +83,16 @@ void Form1::dropRoutine(const DropData& data) {
 
 void Form1::sDropCheck() {
     intake_.sDropCheck();
+}
+
+void Form1::startAllowed(bool allowed) {
+    platform_.setCommand2Enabled(allowed);
+}
+
+void Form1::documentsReady() {
+    platform_.setCommand2Enabled(true);
+    platform_.setCaption(texts::kReady);
+    platform_.setText1(texts::kReady);
 }
 
 void Form1::runHandler(const std::function<void()>& body) {

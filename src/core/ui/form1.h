@@ -24,7 +24,7 @@
 
 namespace quill {
 
-class Form1 {
+class Form1 : private IntakeListener {
 public:
     explicit Form1(Platform& platform) : platform_(platform) {}
     Form1(const Form1&) = delete;
@@ -37,8 +37,9 @@ public:
     // Loads the text output at currentIndex into the text buffer
     // (loadTextOutput); false when it cannot be read.
     [[nodiscard]] bool txthtml();
-    // Writes the page of the text output at currentIndex from the text buffer
-    // (writePage); false when no whole page was written.
+    // Shows "html作成中" in the caption and writes the page of the text
+    // output at currentIndex from the text buffer (writePage); false when no
+    // whole page was written.
     [[nodiscard]] bool htm_save();
     // The program's folder with a trailing backslash; asked of the platform
     // once, then cached.
@@ -77,6 +78,9 @@ private:
     void acceptDrop(DropData data);
     void dropRoutine(const DropData& data);
     void sDropCheck();
+    // What the drop routine reports, shown at once.
+    void startAllowed(bool allowed) override;
+    void documentsReady() override;
 
     // Once the HTML run has waited for its console: its own entries, from
     // firstNew on, whose text it did not write become Failed. Returns how
@@ -101,7 +105,7 @@ private:
     ProgramState state_;
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
-    DropIntake intake_{state_, platform_, events_};
+    DropIntake intake_{state_, events_, *this};
     ConsoleAutomation console_{state_, platform_, events_};
 
     int depth_ = 0;                      // handlers running, nested in yields
