@@ -13,14 +13,14 @@ namespace quill {
 
 class EventPump {
 public:
-    explicit EventPump(Platform& platform) : platform_(platform) {}
+    explicit EventPump(EventLoop& loop) : loop_(loop) {}
 
     void yieldOnce() {
-        platform_.doEvents();
+        loop_.doEvents();
         throwIfUnloaded();
     }
     void pause(std::uint32_t milliseconds) {
-        platform_.sleep(milliseconds);
+        loop_.sleep(milliseconds);
         throwIfUnloaded();
     }
     // For the other waits that let window events run.
@@ -32,7 +32,7 @@ public:
     [[nodiscard]] bool unloaded() const noexcept { return unloaded_; }
 
 private:
-    Platform& platform_;
+    EventLoop& loop_;
     bool unloaded_ = false;
 };
 

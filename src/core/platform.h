@@ -1,7 +1,7 @@
 #pragma once
-// Everything the program asks of the operating system. The core calls only
-// this interface; the Windows shell implements it with Win32 calls, and the
-// tests with a recording fake.
+// Everything the program asks of the operating system, in roles. The core
+// calls only these interfaces; the Windows shell implements them with Win32
+// calls, the tests with a recording fake, the benchmark with native files.
 
 #include <bitset>
 #include <chrono>
@@ -65,32 +65,50 @@ public:
     [[nodiscard]] virtual bool close() = 0;
 };
 
-class Platform {
-public:
-    virtual ~Platform() = default;
+// The roles below are what the core asks of the system, each a small
+// interface that a consumer takes alone: the window's view, the program's
+// lifecycle, the event loop, the console and its keys, the clipboard, the
+// foreground window, files and the ANSI code page. A shell implements the
+// roles it serves, one class possibly several.
 
-    // The window and its two visible controls.
+// The window and its two visible controls.
+class WindowView {
+public:
+    virtual ~WindowView() = default;
     virtual void setCaption(std::u16string_view text) = 0;
     virtual void setText1(std::u16string_view text) = 0;
     virtual void setCommand2Caption(std::u16string_view text) = 0;
     virtual void setCommand2Enabled(bool enabled) = 0;
     virtual void setStacking(Stacking order) = 0;
     virtual void setOuterSizeTwips(int width, int height) = 0;
+};
 
-    // Lifecycle.
+// The program as a whole: one instance at a time, its folder, its end.
+class Lifecycle {
+public:
+    virtual ~Lifecycle() = default;
     [[nodiscard]] virtual bool anotherInstanceRunning() = 0;
     // The folder of the program's executable, as the system reports it: no
     // trailing backslash unless it is the root of a drive.
     [[nodiscard]] virtual std::u16string executableDirectory() = 0;
     // Closes every window of the program; the program ends once none is left.
     virtual void closeAllWindows() = 0;
+};
 
-    // Message loop and time. Both keep the window responsive: pending window
-    // events may run inside them.
+// The message loop and time. Both keep the window responsive: pending window
+// events may run inside them.
+class EventLoop {
+public:
+    virtual ~EventLoop() = default;
     virtual void doEvents() = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
+};
 
-    // The console of the current run: "cmd.exe", show state 1, a new console.
+// The console of the current run, and the keystrokes it is typed with.
+class ConsoleControl {
+public:
+    virtual ~ConsoleControl() = default;
+    // Starts the console: "cmd.exe", show state 1, a new console.
     [[nodiscard]] virtual bool startConsole() = 0;
     // The console's window, or 0 while it is not (yet) there.
     [[nodiscard]] virtual WindowHandle consoleWindow() = 0;
@@ -104,15 +122,23 @@ public:
     // The names of the variables in the program's environment, which the
     // console inherits.
     [[nodiscard]] virtual std::vector<std::u16string> environmentNames() = 0;
+    // Synthetic keystrokes ("% ep", "{ENTER}"). The keys go to the
+    // foreground window; a key press goes only while that is the target
+    // window. The call returns once every key has been handled.
+    [[nodiscard]] virtual KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) = 0;
+};
 
-    // Clipboard and synthetic keystrokes ("% ep", "{ENTER}"). The keys go
-    // to the foreground window; a key press goes only while that is the
-    // target window. The call returns once every key has been handled.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
     [[nodiscard]] virtual bool clearClipboard() = 0;
     [[nodiscard]] virtual bool putClipboardText(std::u16string_view text) = 0;
-    [[nodiscard]] virtual KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) = 0;
+};
 
-    // Foreground window primitives.
+// Foreground window primitives.
+class Foreground {
+public:
+    virtual ~Foreground() = default;
     [[nodiscard]] virtual WindowHandle foregroundWindow() = 0;
     [[nodiscard]] virtual ThreadId windowThread(WindowHandle window) = 0;
     [[nodiscard]] virtual ThreadId uiThread() = 0;
@@ -121,8 +147,11 @@ public:
     [[nodiscard]] virtual std::uint32_t foregroundLockTimeout() = 0;
     virtual void setForegroundLockTimeout(std::uint32_t milliseconds) = 0;
     virtual void setForegroundWindow(WindowHandle window) = 0;
+};
 
-    // Files.
+class Files {
+public:
+    virtual ~Files() = default;
     [[nodiscard]] virtual std::optional<FileBytes> readWholeFile(std::u16string_view path) = 0;
     // Creates or truncates a file; nullptr when it cannot be created.
     [[nodiscard]] virtual std::unique_ptr<OutputFile> createFile(std::u16string_view path) = 0;
@@ -130,9 +159,13 @@ public:
     // nothing for a file that is not there.
     [[nodiscard]] virtual FileTime now() = 0;
     [[nodiscard]] virtual std::optional<FileTime> lastWriteTime(std::u16string_view path) = 0;
+};
 
-    // The system's ANSI code page and conversions through it. Characters that
-    // the code page cannot hold are replaced, never an error.
+// The system's ANSI code page and conversions through it. Characters that the
+// code page cannot hold are replaced, never an error.
+class CodePage {
+public:
+    virtual ~CodePage() = default;
     [[nodiscard]] virtual std::uint32_t ansiCodePage() = 0;
     [[nodiscard]] virtual LeadBytes ansiLeadBytes() = 0;
     // Appends the decoded bytes to text. The core hands over whole characters

@@ -108,8 +108,4 @@ std::optional<FileTime> nativeLastWriteTime(std::u16string_view path) {
     return fromTimespec(info.st_mtim);
 }
 
-bool touchNativeFile(std::u16string_view path) {
-    return ::utimensat(AT_FDCWD, toUtf8(path).c_str(), nullptr, 0) == 0;
-}
-
 }  // namespace quill

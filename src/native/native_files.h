@@ -20,7 +20,5 @@ namespace quill {
 // The system clock and a file's modification time, since 1970.
 [[nodiscard]] FileTime nativeNow();
 [[nodiscard]] std::optional<FileTime> nativeLastWriteTime(std::u16string_view path);
-// Dates the file now, as writing it would.
-[[nodiscard]] bool touchNativeFile(std::u16string_view path);
 
 }  // namespace quill

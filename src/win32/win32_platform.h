@@ -1,7 +1,8 @@
 #pragma once
-// The program's platform: the window's texts and stacking order, the message
-// loop, the console, the clipboard and keyboard, the foreground window, files
-// and the ANSI code page, all through Win32.
+// The program's platform, every role of platform.h: the window's texts and
+// stacking order, the program's lifecycle, the message loop, the console and
+// keyboard, the clipboard, the foreground window, files and the ANSI code
+// page, all through Win32.
 
 #include <windows.h>
 
@@ -13,7 +14,14 @@ namespace quill::win32 {
 
 class MainWindow;
 
-class Win32Platform final : public Platform {
+class Win32Platform final : public WindowView,
+                            public Lifecycle,
+                            public EventLoop,
+                            public ConsoleControl,
+                            public Clipboard,
+                            public Foreground,
+                            public Files,
+                            public CodePage {
 public:
     // The name of the mutex that marks a running instance.
     static constexpr const wchar_t* kInstanceMutex = L"Local\\Quillmark.Form1";

@@ -1,7 +1,8 @@
 #pragma once
-// A recording platform: every call the core makes is logged as one line of
-// UTF-8 text; files live in memory; window events can be injected into the
-// yields and sleeps, as a real message loop would deliver them.
+// A recording platform that serves every role: every call the core makes is
+// logged as one line of UTF-8 text; files live in memory; window events can be
+// injected into the yields and sleeps, as a real message loop would deliver
+// them.
 
 #include <functional>
 #include <map>
@@ -17,7 +18,14 @@ namespace quill::test {
 
 std::string utf8(std::u16string_view text);
 
-class FakePlatform : public Platform {
+class FakePlatform : public WindowView,
+                     public Lifecycle,
+                     public EventLoop,
+                     public ConsoleControl,
+                     public Clipboard,
+                     public Foreground,
+                     public Files,
+                     public CodePage {
 public:
     static constexpr WindowHandle kOwnWindow = 0x100;
     static constexpr WindowHandle kConsole = 0x200;

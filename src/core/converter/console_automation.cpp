@@ -22,14 +22,14 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
     if (kind.freshAppDir) state_.conversion.appDir = *kind.freshAppDir;
     ConsoleRun run;
     if (state_.list2.empty()) return run;
-    run.began = platform_.now();
+    run.began = files_.now();
     std::vector<PlannedSource> sources = plan(kind.recordOutputs, run);
     if (run.refused < static_cast<int>(sources.size())) feed(sources, kind.recordOutputs, run);
 
     if (kind.recordOutputs && !run.interrupted && run.fed > 0) {
         // The converter may still be working through the pasted commands:
         // the outputs are complete once the console has run "exit".
-        (void)platform_.waitForConsoleExit(kConsoleExitLimit);
+        (void)console_.waitForConsoleExit(kConsoleExitLimit);
         events_.throwIfUnloaded();
     }
     return run;
@@ -40,7 +40,7 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
 // not fed, and neither is a source whose text output cannot be named.
 std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recordOutputs,
                                                                       ConsoleRun& run) {
-    const ConsoleVariables variables(platform_.environmentNames());
+    const ConsoleVariables variables(console_.environmentNames());
     const int n = state_.list2.count();
     std::vector<PlannedSource> sources(static_cast<std::size_t>(n));
     run.refusedAt.assign(sources.size(), false);
@@ -54,7 +54,7 @@ std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recor
         if (recordOutputs && !planned.refused && !endsInHtml(source)) {
             try {
                 planned.output = fTxtName(source);
-                planned.times.before = platform_.lastWriteTime(planned.output);
+                planned.times.before = files_.lastWriteTime(planned.output);
                 planned.times.ownText = isTextFile(source);
             } catch (const RunFailure&) {
                 planned.refused = true;
@@ -101,11 +101,11 @@ void ConsoleAutomation::feed(std::vector<PlannedSource>& sources, bool recordOut
 }
 
 void ConsoleAutomation::startConsole() {
-    console_ = 0;
-    if (!platform_.startConsole()) throw RunFailure(FailureKind::Platform, "console did not start");
+    consoleWindow_ = 0;
+    if (!console_.startConsole()) throw RunFailure(FailureKind::Platform, "console did not start");
     for (std::uint32_t waited = 0;; waited += kPollMs) {
-        console_ = platform_.consoleWindow();
-        if (console_ != 0) return;
+        consoleWindow_ = console_.consoleWindow();
+        if (consoleWindow_ != 0) return;
         if (waited >= kConsoleSearchMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console window not found");
         }
@@ -114,7 +114,7 @@ void ConsoleAutomation::startConsole() {
 }
 
 void ConsoleAutomation::feedCommand(std::u16string_view commandLine) {
-    forceForeground(platform_, console_);
+    forceForeground(foreground_, consoleWindow_);
     events_.pause(kBeforePasteMs);
     putOnClipboard(commandLine);
     sendKeys(kPasteKeys);
@@ -123,7 +123,7 @@ void ConsoleAutomation::feedCommand(std::u16string_view commandLine) {
 
 void ConsoleAutomation::closeConsole() {
     putOnClipboard(kExitCommand);
-    forceForeground(platform_, console_);
+    forceForeground(foreground_, consoleWindow_);
     sendKeys(kPasteKeys);
     events_.pause(kBeforeEnterMs);
     sendKeys(kEnterKey);
@@ -132,9 +132,9 @@ void ConsoleAutomation::closeConsole() {
 // A run that cannot go on ends its console, which would otherwise wait at
 // its prompt for ever, and leaves the clipboard as a complete run does.
 void ConsoleAutomation::abandonConsole() {
-    platform_.endConsole(kConsoleExitLimit);
+    console_.endConsole(kConsoleExitLimit);
     events_.throwIfUnloaded();
-    (void)(platform_.clearClipboard() && platform_.putClipboardText(kExitCommand));
+    (void)(clipboard_.clearClipboard() && clipboard_.putClipboardText(kExitCommand));
 }
 
 // Keystrokes go to the foreground window, so they are sent only while the
@@ -142,18 +142,20 @@ void ConsoleAutomation::abandonConsole() {
 // brought forward ends the run, and so does another window that takes the
 // foreground while the keys go out.
 void ConsoleAutomation::ensureConsoleForeground() {
-    for (std::uint32_t waited = 0; platform_.foregroundWindow() != console_; waited += kPollMs) {
+    for (std::uint32_t waited = 0; foreground_.foregroundWindow() != consoleWindow_;
+         waited += kPollMs) {
         if (waited >= kForegroundWaitMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console is not the foreground window");
         }
-        if (waited > 0 && waited % kReforceEveryMs == 0) forceForeground(platform_, console_);
+        if (waited > 0 && waited % kReforceEveryMs == 0)
+            forceForeground(foreground_, consoleWindow_);
         events_.pause(kPollMs);
     }
 }
 
 void ConsoleAutomation::sendKeys(std::u16string_view keys) {
     ensureConsoleForeground();
-    switch (platform_.sendKeys(keys, console_)) {
+    switch (console_.sendKeys(keys, consoleWindow_)) {
         case KeyDelivery::Delivered:
             return;
         case KeyDelivery::ForegroundLost:
@@ -165,7 +167,7 @@ void ConsoleAutomation::sendKeys(std::u16string_view keys) {
 }
 
 void ConsoleAutomation::putOnClipboard(std::u16string_view text) {
-    if (!platform_.clearClipboard() || !platform_.putClipboardText(text)) {
+    if (!clipboard_.clearClipboard() || !clipboard_.putClipboardText(text)) {
         throw RunFailure(FailureKind::Platform, "clipboard not available");
     }
 }

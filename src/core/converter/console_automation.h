@@ -67,8 +67,14 @@ public:
     static constexpr std::uint32_t kForegroundWaitMs = 3000;
     static constexpr std::uint32_t kPollMs = 50;
 
-    ConsoleAutomation(ProgramState& state, Platform& platform, EventPump& events)
-        : state_(state), platform_(platform), events_(events) {}
+    ConsoleAutomation(ProgramState& state, EventPump& events, ConsoleControl& console,
+                      Clipboard& clipboard, Foreground& foreground, Files& files)
+        : state_(state),
+          events_(events),
+          console_(console),
+          clipboard_(clipboard),
+          foreground_(foreground),
+          files_(files) {}
 
     // Converts every source of the queue whose command the console would
     // not change. An empty queue starts no console. The queue itself is
@@ -96,9 +102,12 @@ private:
     void putOnClipboard(std::u16string_view text);
 
     ProgramState& state_;
-    Platform& platform_;
     EventPump& events_;
-    WindowHandle console_ = 0;
+    ConsoleControl& console_;
+    Clipboard& clipboard_;
+    Foreground& foreground_;
+    Files& files_;
+    WindowHandle consoleWindow_ = 0;
 };
 
 }  // namespace quill

@@ -4,19 +4,19 @@
 
 namespace quill {
 
-void forceForeground(Platform& platform, WindowHandle window) {
-    const ThreadId foregroundThread = platform.windowThread(platform.foregroundWindow());
-    const ThreadId ownThread = platform.uiThread();
+void forceForeground(Foreground& foreground, WindowHandle window) {
+    const ThreadId foregroundThread = foreground.windowThread(foreground.foregroundWindow());
+    const ThreadId ownThread = foreground.uiThread();
     const bool attach = foregroundThread != ownThread;
-    if (attach) platform.attachThreadInput(ownThread, foregroundThread, true);
+    if (attach) foreground.attachThreadInput(ownThread, foregroundThread, true);
     const ScopeExit detach([&] {
-        if (attach) platform.attachThreadInput(ownThread, foregroundThread, false);
+        if (attach) foreground.attachThreadInput(ownThread, foregroundThread, false);
     });
 
-    const std::uint32_t saved = platform.foregroundLockTimeout();
-    platform.setForegroundLockTimeout(0);
-    platform.setForegroundWindow(window);
-    platform.setForegroundLockTimeout(saved);
+    const std::uint32_t saved = foreground.foregroundLockTimeout();
+    foreground.setForegroundLockTimeout(0);
+    foreground.setForegroundWindow(window);
+    foreground.setForegroundLockTimeout(saved);
 }
 
 }  // namespace quill

@@ -10,6 +10,6 @@ namespace quill {
 // window (unless that is the program's own thread), sets the foreground lock
 // time-out to 0 for the one request, then restores the time-out and, last,
 // detaches. Nothing is tested or reported.
-void forceForeground(Platform& platform, WindowHandle window);
+void forceForeground(Foreground& foreground, WindowHandle window);
 
 }  // namespace quill

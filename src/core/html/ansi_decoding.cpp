@@ -148,11 +148,11 @@ std::size_t AnsiDecoding::findBrokenLead(std::string_view text, std::size_t from
     return size;
 }
 
-void decodeAnsiText(Platform& platform, std::string_view bytes, std::u16string& text) {
+void decodeAnsiText(CodePage& codePage, std::string_view bytes, std::u16string& text) {
     text.clear();
-    AnsiDecoding(platform.ansiLeadBytes())
-        .decode(bytes, text, [&platform](std::string_view run, std::u16string& out) {
-            platform.appendAnsiAsWide(run, out);
+    AnsiDecoding(codePage.ansiLeadBytes())
+        .decode(bytes, text, [&codePage](std::string_view run, std::u16string& out) {
+            codePage.appendAnsiAsWide(run, out);
         });
 }
 

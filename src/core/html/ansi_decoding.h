@@ -64,6 +64,6 @@ private:
 
 // Replaces the content of text, reusing its storage, with the bytes decoded
 // from the system's ANSI code page.
-void decodeAnsiText(Platform& platform, std::string_view bytes, std::u16string& text);
+void decodeAnsiText(CodePage& codePage, std::string_view bytes, std::u16string& text);
 
 }  // namespace quill

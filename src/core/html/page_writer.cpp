@@ -13,11 +13,11 @@ namespace {
 // writing at the first failure.
 class RecordWriter {
 public:
-    RecordWriter(Platform& platform, OutputFile& file) : platform_(platform), file_(file) {}
+    RecordWriter(CodePage& codePage, OutputFile& file) : codePage_(codePage), file_(file) {}
 
     void write(std::u16string_view record) {
         bytes_.clear();
-        platform_.wideToAnsi(record, bytes_);
+        codePage_.wideToAnsi(record, bytes_);
         finish();
     }
 
@@ -29,7 +29,7 @@ public:
         appendAscii(bodyRecordStart(line));
         escapeHtml(
             trimTrailingSpaces(text),
-            [this](std::u16string_view piece) { platform_.wideToAnsi(piece, bytes_); },
+            [this](std::u16string_view piece) { codePage_.wideToAnsi(piece, bytes_); },
             [this](std::u16string_view reference) { appendAscii(reference); });
         appendAscii(bodyRecordEnd(pastLast));
         finish();
@@ -46,24 +46,24 @@ private:
         ok_ = ok_ && file_.write(bytes_);
     }
 
-    Platform& platform_;
+    CodePage& codePage_;
     OutputFile& file_;
     std::string bytes_;
     bool ok_ = true;
 };
 }  // namespace
 
-bool writePage(Platform& platform, const ProgramState& state, const TextBuffer& text,
+bool writePage(Files& files, CodePage& codePage, const ProgramState& state, const TextBuffer& text,
                const std::function<void()>& opened) {
     const std::u16string& textOutput = state.list3.item(state.conversion.currentIndex);
     const std::u16string page = pagePath(textOutput);
     if (page.empty()) return false;
 
-    const std::unique_ptr<OutputFile> file = platform.createFile(page);
+    const std::unique_ptr<OutputFile> file = files.createFile(page);
     if (!file) return false;
 
-    RecordWriter out(platform, *file);
-    out.write(headRecord(charsetLabel(platform.ansiCodePage())));
+    RecordWriter out(codePage, *file);
+    out.write(headRecord(charsetLabel(codePage.ansiCodePage())));
     out.write(titleRecord(pageTitle(textOutput)));
     out.write(bodyOpenRecord());
     if (out.ok()) opened();

@@ -15,7 +15,7 @@ namespace quill {
 // written, before the first line goes in. True once the whole page has been
 // written and closed; a page that cannot be created is no page, and is not
 // reported opened.
-[[nodiscard]] bool writePage(Platform& platform, const ProgramState& state, const TextBuffer& text,
-                             const std::function<void()>& opened);
+[[nodiscard]] bool writePage(Files& files, CodePage& codePage, const ProgramState& state,
+                             const TextBuffer& text, const std::function<void()>& opened);
 
 }  // namespace quill

@@ -7,15 +7,16 @@
 
 namespace quill {
 
-bool loadTextOutput(Platform& platform, const ProgramState& state, TextBuffer& buffer) {
+bool loadTextOutput(Files& files, CodePage& codePage, const ProgramState& state,
+                    TextBuffer& buffer) {
     try {
         const std::u16string& path = state.list3.item(state.conversion.currentIndex);
-        std::optional<FileBytes> bytes = platform.readWholeFile(path);
+        std::optional<FileBytes> bytes = files.readWholeFile(path);
         if (!bytes) return false;
         // The buffer's own storage takes the new text: after the first page
         // of a run, loading needs no fresh memory.
         std::u16string text = buffer.takeText();
-        decodeAnsiText(platform, bytes->view(), text);
+        decodeAnsiText(codePage, bytes->view(), text);
         bytes.reset();  // the bytes are not needed once decoded
         buffer.setText(std::move(text));
         return true;

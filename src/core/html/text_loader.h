@@ -12,7 +12,7 @@ namespace quill {
 // html/ansi_decoding.h). False, with the buffer as it was, when the file
 // cannot be read. Any other failure, such as memory running out for a huge
 // text, reaches the caller, and may leave the buffer empty.
-[[nodiscard]] bool loadTextOutput(Platform& platform, const ProgramState& state,
+[[nodiscard]] bool loadTextOutput(Files& files, CodePage& codePage, const ProgramState& state,
                                   TextBuffer& buffer);
 
 }  // namespace quill

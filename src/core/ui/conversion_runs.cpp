@@ -12,9 +12,9 @@ namespace quill {
 void Form1::Command2_Click() {
     if (unloaded() || busy()) return;
     runHandler([this] {
-        platform_.setCaption(texts::kConverting);
-        platform_.setCommand2Caption(texts::kConverting);
-        platform_.setStacking(Stacking::Bottom);
+        roles_.view.setCaption(texts::kConverting);
+        roles_.view.setCommand2Caption(texts::kConverting);
+        roles_.view.setStacking(Stacking::Bottom);
         const int firstNew = state_.list3.count();
         const ConsoleRun run = wrdtxt();
         // A refused source would be refused again: it leaves the queue now.
@@ -34,17 +34,17 @@ void Form1::Command2_Click() {
             failedPages += withoutText + writePages();
         }
 
-        platform_.setCommand2Caption(texts::kStart);
-        platform_.setCaption(texts::kIdleCaption);
+        roles_.view.setCommand2Caption(texts::kStart);
+        roles_.view.setCaption(texts::kIdleCaption);
         if (run.interrupted) {
-            platform_.setText1(texts::interrupted(run.notFed, failedPages));
+            roles_.view.setText1(texts::interrupted(run.notFed, failedPages));
         } else if (failedPages > 0) {
-            platform_.setText1(texts::pagesFailed(failedPages));
+            roles_.view.setText1(texts::pagesFailed(failedPages));
         } else {
-            platform_.setText1(texts::kPrompt);
+            roles_.view.setText1(texts::kPrompt);
         }
         state_.conversion.htmlGiven = false;
-        platform_.setStacking(Stacking::Topmost);
+        roles_.view.setStacking(Stacking::Topmost);
     });
 }
 
@@ -56,7 +56,7 @@ int Form1::settleOutputs(int firstNew, const ConsoleRun& run) {
         const std::u16string& output = state_.list3.item(i);
         const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
         if (tooShortToName(output) || own.ownText ||
-            writtenByRun(own.before, platform_.lastWriteTime(output), run.began)) {
+            writtenByRun(own.before, roles_.files.lastWriteTime(output), run.began)) {
             continue;
         }
         state_.list3.setStatus(i, PageStatus::Failed);
@@ -102,7 +102,7 @@ void Form1::Command3_Click() {
     runHandler([this] {
         const ConsoleRun run = console_.run(ConsoleRunKind::textOnly());
         // A complete run changes no text.
-        if (run.interrupted) platform_.setText1(texts::interrupted(run.notFed));
+        if (run.interrupted) roles_.view.setText1(texts::interrupted(run.notFed));
     });
 }
 

@@ -13,19 +13,19 @@
 namespace quill {
 
 void Form1::Form_Load() {
-    if (platform_.anotherInstanceRunning()) {
+    if (roles_.lifecycle.anotherInstanceRunning()) {
         sFormAllUnload();
         return;
     }
     (void)fMyPath();  // fills the folder cache
-    platform_.setStacking(Stacking::Topmost);
+    roles_.view.setStacking(Stacking::Topmost);
     state_.conversion.appDir = fMyPath();
-    platform_.setOuterSizeTwips(layout::kStripWidth, layout::kStripHeight);
+    roles_.view.setOuterSizeTwips(layout::kStripWidth, layout::kStripHeight);
 }
 
 std::u16string Form1::fMyPath() {
     if (myPathCache_.empty()) {
-        myPathCache_ = platform_.executableDirectory();
+        myPathCache_ = roles_.lifecycle.executableDirectory();
         if (myPathCache_.empty() || myPathCache_.back() != u'\\') myPathCache_ += u'\\';
     }
     return myPathCache_;
@@ -36,17 +36,18 @@ ConsoleRun Form1::wrdtxt() {
 }
 
 bool Form1::txthtml() {
-    return loadTextOutput(platform_, state_, richTextBox1_);
+    return loadTextOutput(roles_.files, roles_.codePage, state_, richTextBox1_);
 }
 
 bool Form1::htm_save() {
-    platform_.setCaption(texts::kWritingHtml);
+    roles_.view.setCaption(texts::kWritingHtml);
     // Writing a page spends the intake state, once the page is open.
-    return writePage(platform_, state_, richTextBox1_, [this] { state_.resetIntake(); });
+    return writePage(roles_.files, roles_.codePage, state_, richTextBox1_,
+                     [this] { state_.resetIntake(); });
 }
 
 void Form1::SetForceForegroundWindow(WindowHandle window) {
-    forceForeground(platform_, window);
+    forceForeground(roles_.foreground, window);
 }
 
 void Form1::Form_QueryUnload() {
@@ -63,7 +64,7 @@ void Form1::sFormAllUnload() {
     if (events_.unloaded()) return;
     events_.markUnloaded();
     pendingDrops_.clear();
-    platform_.closeAllWindows();
+    roles_.lifecycle.closeAllWindows();
 }
 
 void Form1::acceptDrop(DropData data) {
@@ -86,13 +87,13 @@ void Form1::sDropCheck() {
 }
 
 void Form1::startAllowed(bool allowed) {
-    platform_.setCommand2Enabled(allowed);
+    roles_.view.setCommand2Enabled(allowed);
 }
 
 void Form1::documentsReady() {
-    platform_.setCommand2Enabled(true);
-    platform_.setCaption(texts::kReady);
-    platform_.setText1(texts::kReady);
+    roles_.view.setCommand2Enabled(true);
+    roles_.view.setCaption(texts::kReady);
+    roles_.view.setText1(texts::kReady);
 }
 
 void Form1::runHandler(const std::function<void()>& body) {
@@ -117,7 +118,7 @@ void Form1::runGuarded(const std::function<void()>& body) {
         // A failure no procedure handles (a RunFailure, or the system's, such
         // as memory running out) ends the handler. The window goes back to
         // the top of the stacking order, where it stays between runs.
-        if (!events_.unloaded()) platform_.setStacking(Stacking::Topmost);
+        if (!events_.unloaded()) roles_.view.setStacking(Stacking::Topmost);
     }
 }
 

@@ -9,8 +9,10 @@
 //   html/       loading a text output, writing its page
 //   ui/         start-up and shut-down, the two button handlers
 //               (conversion_runs.cpp), status texts, layout
-// Everything reaches the system only through Platform.
+// Everything reaches the system only through the roles of platform.h that
+// Form1 is given (FormRoles), each handed on to the work that needs it.
 
+#include <concepts>
 #include <deque>
 #include <functional>
 #include <string>
@@ -24,9 +26,32 @@
 
 namespace quill {
 
+// The system as the window's work needs it: one reference per role.
+struct FormRoles {
+    WindowView& view;
+    Lifecycle& lifecycle;
+    EventLoop& events;
+    ConsoleControl& console;
+    Clipboard& clipboard;
+    Foreground& foreground;
+    Files& files;
+    CodePage& codePage;
+};
+
+// A shell that serves every role with one object.
+template <class Shell>
+concept ServesEveryRole =
+    std::derived_from<Shell, WindowView> && std::derived_from<Shell, Lifecycle> &&
+    std::derived_from<Shell, EventLoop> && std::derived_from<Shell, ConsoleControl> &&
+    std::derived_from<Shell, Clipboard> && std::derived_from<Shell, Foreground> &&
+    std::derived_from<Shell, Files> && std::derived_from<Shell, CodePage>;
+
 class Form1 : private IntakeListener {
 public:
-    explicit Form1(Platform& platform) : platform_(platform) {}
+    explicit Form1(const FormRoles& roles) : roles_(roles) {}
+    template <ServesEveryRole Shell>
+    explicit Form1(Shell& shell)
+        : Form1(FormRoles{shell, shell, shell, shell, shell, shell, shell, shell}) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -100,13 +125,14 @@ private:
     // again, unless it was unloaded).
     void runGuarded(const std::function<void()>& body);
 
-    Platform& platform_;
-    EventPump events_{platform_};
+    FormRoles roles_;
+    EventPump events_{roles_.events};
     ProgramState state_;
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
     DropIntake intake_{state_, events_, *this};
-    ConsoleAutomation console_{state_, platform_, events_};
+    ConsoleAutomation console_{state_,           events_,           roles_.console,
+                               roles_.clipboard, roles_.foreground, roles_.files};
 
     int depth_ = 0;                      // handlers running, nested in yields
     std::deque<DropData> pendingDrops_;  // drops waiting for the running handler
