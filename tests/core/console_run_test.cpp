@@ -1,3 +1,6 @@
+#include <tuple>
+
+#include "converter/console_automation.h"
 #include "form_fixture.h"
 #include "ui/status_texts.h"
 
@@ -232,6 +235,37 @@ TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
     EXPECT_EQ(platform.calls({"attach", "detach"}),
               (std::vector<std::string>{"attach 11 0", "detach 11 0"}));
     EXPECT_EQ(platform.lockTimeout, 200000u);
+}
+
+// The console routine alone records what became of each queued source.
+TEST(ConsoleRunRecord, OneRecordPerQueuedSource) {
+    FakePlatform platform;
+    platform.environment = {u"OS"};
+    const FileTime memoTime = platform.clock - std::chrono::hours(1);
+    platform.files[u"D:\\memo.txt"] = "memo";
+    platform.fileTimes[u"D:\\memo.txt"] = memoTime;
+    platform.foregroundLostAtKeys = 3;  // while b.doc is pasted
+    ProgramState state;
+    for (const char16_t* source : {u"D:\\a.doc", u"D:\\%os%.doc", u"D:\\memo.txt", u"D:\\b.doc"})
+        ASSERT_TRUE(state.list2.append(source));
+    ASSERT_TRUE(state.list3.append(u"D:\\earlier.txt"));
+    EventPump events(platform);
+    ConsoleAutomation console(state, events, platform, platform, platform, platform);
+
+    const ConsoleRun run = console.run(ConsoleRunKind::html(u"C:\\Tools\\"));
+    const auto record = [&run](std::size_t i) {
+        const ConsoleRun::Source& s = run.sources.at(i);
+        return std::tuple(s.refused, s.fed, s.output, s.textBefore, s.ownText);
+    };
+    using Record = decltype(record(0));
+    ASSERT_EQ(run.sources.size(), 4u);
+    EXPECT_EQ(record(0), Record(false, true, 1, std::nullopt, false));
+    EXPECT_EQ(record(1), Record(true, false, std::nullopt, std::nullopt, false));
+    EXPECT_EQ(record(2), Record(false, true, 2, memoTime, true));
+    EXPECT_EQ(record(3), Record(false, false, std::nullopt, std::nullopt, false));
+    EXPECT_TRUE(run.interrupted);
+    EXPECT_EQ(run.began, platform.clock);
+    EXPECT_EQ(std::tuple(run.fed(), run.refused(), run.notFed()), std::tuple(2, 1, 1));
 }
 
 }  // namespace

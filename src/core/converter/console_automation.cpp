@@ -1,5 +1,7 @@
 #include "converter/console_automation.h"
 
+#include <algorithm>
+
 #include "converter/console_expansion.h"
 #include "converter/foreground.h"
 #include "converter/module1.h"
@@ -7,6 +9,19 @@
 #include "failure.h"
 
 namespace quill {
+
+int ConsoleRun::fed() const {
+    return static_cast<int>(std::ranges::count(sources, true, &Source::fed));
+}
+
+int ConsoleRun::refused() const {
+    return static_cast<int>(std::ranges::count(sources, true, &Source::refused));
+}
+
+int ConsoleRun::notFed() const {
+    return static_cast<int>(std::ranges::count_if(
+        sources, [](const Source& source) { return !source.fed && !source.refused; }));
+}
 
 namespace {
 constexpr std::u16string_view kPasteKeys = u"% ep";  // Alt+Space, E, P: Edit > Paste
@@ -23,10 +38,14 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
     ConsoleRun run;
     if (state_.list2.empty()) return run;
     run.began = files_.now();
-    std::vector<PlannedSource> sources = plan(kind.recordOutputs, run);
-    if (run.refused < static_cast<int>(sources.size())) feed(sources, kind.recordOutputs, run);
+    std::vector<PlannedSource> sources = plan(kind.recordOutputs);
+    const bool anyToFeed = std::ranges::any_of(
+        sources, [](const PlannedSource& source) { return !source.record.refused; });
+    if (anyToFeed) run.interrupted = !feed(sources, kind.recordOutputs);
+    run.sources.reserve(sources.size());
+    for (const PlannedSource& source : sources) run.sources.push_back(source.record);
 
-    if (kind.recordOutputs && !run.interrupted && run.fed > 0) {
+    if (kind.recordOutputs && !run.interrupted && run.fed() > 0) {
         // The converter may still be working through the pasted commands:
         // the outputs are complete once the console has run "exit".
         (void)console_.waitForConsoleExit(kConsoleExitLimit);
@@ -38,31 +57,26 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
 // What becomes of each source is decided before the console starts, from
 // the environment it will inherit: a command the console would change is
 // not fed, and neither is a source whose text output cannot be named.
-std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recordOutputs,
-                                                                      ConsoleRun& run) {
+std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recordOutputs) {
     const ConsoleVariables variables(console_.environmentNames());
     const int n = state_.list2.count();
     std::vector<PlannedSource> sources(static_cast<std::size_t>(n));
-    run.refusedAt.assign(sources.size(), false);
     for (int i = 0; i < n; ++i) {
         PlannedSource& planned = sources[static_cast<std::size_t>(i)];
+        ConsoleRun::Source& record = planned.record;
         const std::u16string& source = state_.list2.item(i);
         planned.command = fCmdLine(state_.conversion.appDir, source);
-        planned.refused = consoleWouldChange(planned.command, variables);
+        record.refused = consoleWouldChange(planned.command, variables);
         // A source ending in ".html" gets no text-output name: its entry
         // stays empty, and the page loop passes over it.
-        if (recordOutputs && !planned.refused && !endsInHtml(source)) {
+        if (recordOutputs && !record.refused && !endsInHtml(source)) {
             try {
                 planned.output = fTxtName(source);
-                planned.times.before = files_.lastWriteTime(planned.output);
-                planned.times.ownText = isTextFile(source);
+                record.textBefore = files_.lastWriteTime(planned.output);
+                record.ownText = isTextFile(source);
             } catch (const RunFailure&) {
-                planned.refused = true;
+                record.refused = true;
             }
-        }
-        if (planned.refused) {
-            run.refusedAt[static_cast<std::size_t>(i)] = true;
-            ++run.refused;
         }
     }
     return sources;
@@ -70,33 +84,29 @@ std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recor
 
 // Starts the console, pastes the command of every source not refused, one
 // at a time, and tells the console to exit. A failure on the way stops the
-// run: the sources not reached are counted and the console is ended.
-void ConsoleAutomation::feed(std::vector<PlannedSource>& sources, bool recordOutputs,
-                             ConsoleRun& run) {
-    std::size_t next = 0;
+// run: the sources not reached stay unfed and the console is ended.
+bool ConsoleAutomation::feed(std::vector<PlannedSource>& sources, bool recordOutputs) {
     try {
         startConsole();
-        for (; next < sources.size(); ++next) {
-            PlannedSource& source = sources[next];
-            if (source.refused) continue;
+        for (PlannedSource& source : sources) {
+            ConsoleRun::Source& record = source.record;
+            if (record.refused) continue;
             if (recordOutputs && state_.list3.count() >= StringList::kMaxEntries) {
                 throw RunFailure(FailureKind::ListFull, "output list full");
             }
             feedCommand(source.command);
             if (recordOutputs) {
                 (void)state_.list3.append(std::move(source.output));  // room was checked above
-                run.outputs.push_back(source.times);
+                record.output = state_.list3.count() - 1;
             }
-            ++run.fed;
+            record.fed = true;
         }
         events_.yieldOnce();
         closeConsole();
+        return true;
     } catch (const RunFailure&) {
-        run.interrupted = true;
-        for (; next < sources.size(); ++next) {
-            if (!sources[next].refused) ++run.notFed;
-        }
         abandonConsole();
+        return false;
     }
 }
 

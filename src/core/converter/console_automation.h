@@ -38,21 +38,28 @@ struct ConsoleRunKind {
 
 // What a console run did with the source queue.
 struct ConsoleRun {
-    // One per output-list entry that the run added, in order.
-    struct Output {
-        std::optional<FileTime> before;  // the text's last-write time when the run began
-        bool ownText = false;            // the source is a text file: its own output
+    // What became of one queued source.
+    struct Source {
+        // Not fed because the console would change its command, or because
+        // no text output can be named for it (HTML run only).
+        bool refused = false;
+        bool fed = false;  // its command was pasted
+        // Its entry in the output list, recorded once it was fed (HTML run
+        // only).
+        std::optional<int> output;
+        // Its text's last-write time when the run began.
+        std::optional<FileTime> textBefore;
+        bool ownText = false;  // the source is a text file: its own output
     };
 
-    bool interrupted = false;  // it stopped before the console had been told to exit
-    int fed = 0;               // sources whose command was pasted
-    // Sources not fed because the console would change their command, or
-    // because no text output can be named for them (HTML run only).
-    int refused = 0;
-    int notFed = 0;               // sources not fed because the run stopped
-    std::vector<bool> refusedAt;  // per source queue index
+    bool interrupted = false;     // it stopped before the console had been told to exit
     FileTime began{};             // when the run began, on the file clock
-    std::vector<Output> outputs;
+    std::vector<Source> sources;  // one per queued source, in queue order
+
+    [[nodiscard]] int fed() const;
+    [[nodiscard]] int refused() const;
+    // Sources neither fed nor refused: those a stopped run did not reach.
+    [[nodiscard]] int notFed() const;
 };
 
 class ConsoleAutomation {
@@ -83,16 +90,16 @@ public:
 
 private:
     // One queued source as the run treats it, decided before the console
-    // starts.
+    // starts, with the record of what became of it.
     struct PlannedSource {
         std::u16string command;
-        std::u16string output;  // the recorded output-list entry
-        ConsoleRun::Output times;
-        bool refused = false;
+        std::u16string output;  // the output-list entry recorded once it is fed
+        ConsoleRun::Source record;
     };
 
-    [[nodiscard]] std::vector<PlannedSource> plan(bool recordOutputs, ConsoleRun& run);
-    void feed(std::vector<PlannedSource>& sources, bool recordOutputs, ConsoleRun& run);
+    [[nodiscard]] std::vector<PlannedSource> plan(bool recordOutputs);
+    // False when the run stopped on the way.
+    [[nodiscard]] bool feed(std::vector<PlannedSource>& sources, bool recordOutputs);
     void startConsole();
     void feedCommand(std::u16string_view commandLine);
     void closeConsole();

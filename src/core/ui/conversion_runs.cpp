@@ -15,21 +15,21 @@ void Form1::Command2_Click() {
         roles_.view.setCaption(texts::kConverting);
         roles_.view.setCommand2Caption(texts::kConverting);
         roles_.view.setStacking(Stacking::Bottom);
-        const int firstNew = state_.list3.count();
         const ConsoleRun run = wrdtxt();
         // A refused source would be refused again: it leaves the queue now.
-        state_.list2.removeIf([&run](int i) { return run.refusedAt[static_cast<std::size_t>(i)]; });
+        state_.list2.removeIf(
+            [&run](int i) { return run.sources[static_cast<std::size_t>(i)].refused; });
         state_.refreshQueueGrew();
         events_.yieldOnce();
-        const int withoutText = settleOutputs(firstNew, run);
+        const int withoutText = settleOutputs(run);
 
-        int failedPages = run.refused;
+        int failedPages = run.refused();
         if (!state_.conversion.htmlGiven) {
             // Every source fed leaves the queue, whether its page is made or
             // not (a failure is counted below): with the refused ones gone,
             // the fed ones lead the queue, and those the run did not reach
             // stay for the next press. A press that makes no pages keeps them.
-            state_.list2.removeIf([&run](int i) { return i < run.fed; });
+            state_.list2.removeIf([fed = run.fed()](int i) { return i < fed; });
             state_.refreshQueueGrew();
             failedPages += withoutText + writePages();
         }
@@ -37,7 +37,7 @@ void Form1::Command2_Click() {
         roles_.view.setCommand2Caption(texts::kStart);
         roles_.view.setCaption(texts::kIdleCaption);
         if (run.interrupted) {
-            roles_.view.setText1(texts::interrupted(run.notFed, failedPages));
+            roles_.view.setText1(texts::interrupted(run.notFed(), failedPages));
         } else if (failedPages > 0) {
             roles_.view.setText1(texts::pagesFailed(failedPages));
         } else {
@@ -48,18 +48,18 @@ void Form1::Command2_Click() {
     });
 }
 
-int Form1::settleOutputs(int firstNew, const ConsoleRun& run) {
+int Form1::settleOutputs(const ConsoleRun& run) {
     // An older text of the same name is not this source's text: the entry
     // gets no page, in this press or a later one.
     int failed = 0;
-    for (int i = firstNew; i < state_.list3.count(); ++i) {
-        const std::u16string& output = state_.list3.item(i);
-        const ConsoleRun::Output& own = run.outputs[static_cast<std::size_t>(i - firstNew)];
-        if (tooShortToName(output) || own.ownText ||
-            writtenByRun(own.before, roles_.files.lastWriteTime(output), run.began)) {
+    for (const ConsoleRun::Source& source : run.sources) {
+        if (!source.output) continue;
+        const std::u16string& output = state_.list3.item(*source.output);
+        if (tooShortToName(output) || source.ownText ||
+            writtenByRun(source.textBefore, roles_.files.lastWriteTime(output), run.began)) {
             continue;
         }
-        state_.list3.setStatus(i, PageStatus::Failed);
+        state_.list3.setStatus(*source.output, PageStatus::Failed);
         ++failed;
     }
     return failed;
@@ -102,7 +102,7 @@ void Form1::Command3_Click() {
     runHandler([this] {
         const ConsoleRun run = console_.run(ConsoleRunKind::textOnly());
         // A complete run changes no text.
-        if (run.interrupted) roles_.view.setText1(texts::interrupted(run.notFed));
+        if (run.interrupted) roles_.view.setText1(texts::interrupted(run.notFed()));
     });
 }
 

@@ -107,10 +107,10 @@ private:
     void startAllowed(bool allowed) override;
     void documentsReady() override;
 
-    // Once the HTML run has waited for its console: its own entries, from
-    // firstNew on, whose text it did not write become Failed. Returns how
+    // Once the HTML run has waited for its console: the output-list entries
+    // it recorded whose text it did not write become Failed. Returns how
     // many.
-    [[nodiscard]] int settleOutputs(int firstNew, const ConsoleRun& run);
+    [[nodiscard]] int settleOutputs(const ConsoleRun& run);
     // The HTML run's pages, from the first output-list entry on, but for the
     // Failed ones. Returns the pages not made.
     [[nodiscard]] int writePages();
