@@ -1,6 +1,7 @@
 // Whole pages, byte for byte, as a run writes them from a text output.
 
 #include "form_fixture.h"
+#include "html/page_writer.h"
 #include "page_bytes.h"
 #include "ui/status_texts.h"
 
@@ -111,6 +112,26 @@ TEST_F(PageTest, UncreatablePageLeavesTheSourceQueue) {
     EXPECT_EQ(form.list2().count(), 0);
     EXPECT_FALSE(form.state().queueGrew);
     EXPECT_EQ(platform.text1, texts::pagesFailed(1));
+}
+
+// The writer reports the page open only once it has created the file.
+TEST(PageWriter, ReportsThePageOpenOnlyOnceCreated) {
+    FakePlatform platform;
+    platform.uncreatable.insert(u"D:\\w\\locked.html");
+    ProgramState state;
+    ASSERT_TRUE(state.list3.append(u"D:\\w\\a.txt"));
+    ASSERT_TRUE(state.list3.append(u"D:\\w\\locked.txt"));
+    TextBuffer text;
+    text.setText(u"x");
+    int opened = 0;
+    const auto write = [&](std::int16_t index) {
+        state.conversion.currentIndex = index;
+        return writePage(platform, platform, state, text, [&opened] { ++opened; });
+    };
+    EXPECT_TRUE(write(0));
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(write(1));
+    EXPECT_EQ(opened, 1);
 }
 
 }  // namespace
