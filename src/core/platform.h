@@ -176,4 +176,16 @@ public:
     virtual void wideToAnsi(std::u16string_view text, std::string& out) = 0;
 };
 
+// Every role in one: the base of a shell that serves them all with one
+// object. The core's work takes the roles one by one, never this; only Form1
+// may be given it, to take each role from it.
+class AllRoles : public WindowView,
+                 public Lifecycle,
+                 public EventLoop,
+                 public ConsoleControl,
+                 public Clipboard,
+                 public Foreground,
+                 public Files,
+                 public CodePage {};
+
 }  // namespace quill

@@ -14,14 +14,7 @@ namespace quill::win32 {
 
 class MainWindow;
 
-class Win32Platform final : public WindowView,
-                            public Lifecycle,
-                            public EventLoop,
-                            public ConsoleControl,
-                            public Clipboard,
-                            public Foreground,
-                            public Files,
-                            public CodePage {
+class Win32Platform final : public AllRoles {
 public:
     // The name of the mutex that marks a running instance.
     static constexpr const wchar_t* kInstanceMutex = L"Local\\Quillmark.Form1";

@@ -18,14 +18,7 @@ namespace quill::test {
 
 std::string utf8(std::u16string_view text);
 
-class FakePlatform : public WindowView,
-                     public Lifecycle,
-                     public EventLoop,
-                     public ConsoleControl,
-                     public Clipboard,
-                     public Foreground,
-                     public Files,
-                     public CodePage {
+class FakePlatform : public AllRoles {
 public:
     static constexpr WindowHandle kOwnWindow = 0x100;
     static constexpr WindowHandle kConsole = 0x200;

@@ -12,7 +12,6 @@
 // Everything reaches the system only through the roles of platform.h that
 // Form1 is given (FormRoles), each handed on to the work that needs it.
 
-#include <concepts>
 #include <deque>
 #include <functional>
 #include <string>
@@ -38,19 +37,11 @@ struct FormRoles {
     CodePage& codePage;
 };
 
-// A shell that serves every role with one object.
-template <class Shell>
-concept ServesEveryRole =
-    std::derived_from<Shell, WindowView> && std::derived_from<Shell, Lifecycle> &&
-    std::derived_from<Shell, EventLoop> && std::derived_from<Shell, ConsoleControl> &&
-    std::derived_from<Shell, Clipboard> && std::derived_from<Shell, Foreground> &&
-    std::derived_from<Shell, Files> && std::derived_from<Shell, CodePage>;
-
 class Form1 : private IntakeListener {
 public:
     explicit Form1(const FormRoles& roles) : roles_(roles) {}
-    template <ServesEveryRole Shell>
-    explicit Form1(Shell& shell)
+    // Every role from one object.
+    explicit Form1(AllRoles& shell)
         : Form1(FormRoles{shell, shell, shell, shell, shell, shell, shell, shell}) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
