@@ -157,8 +157,9 @@ void ConsoleAutomation::ensureConsoleForeground() {
         if (waited >= kForegroundWaitMs) {
             throw RunFailure(FailureKind::ConsoleLost, "console is not the foreground window");
         }
-        if (waited > 0 && waited % kReforceEveryMs == 0)
+        if (waited > 0 && waited % kReforceEveryMs == 0) {
             forceForeground(foreground_, consoleWindow_);
+        }
         events_.pause(kPollMs);
     }
 }

@@ -58,7 +58,7 @@ struct ConsoleRun {
 
     [[nodiscard]] int fed() const;
     [[nodiscard]] int refused() const;
-    // Sources neither fed nor refused: those a stopped run did not reach.
+    // Sources neither fed nor refused: those a stopped run did not feed.
     [[nodiscard]] int notFed() const;
 };
 

@@ -3,7 +3,8 @@
 // shell owns the real window, lays out its controls (ui/layout.h) and calls
 // Form1's event handlers; it runs nothing of the core but through Form1.
 // Form1 owns the program state, the text buffer and the program folder,
-// runs its handlers, and hands the work to the folder that does it:
+// runs its handlers, and hands the work to the folder that does it; it alone
+// sets the window's texts and its start button, from what that work reports:
 //   intake/     the drop routine's steps and sDropCheck
 //   converter/  the console routine of both runs, foreground forcing, names
 //   html/       loading a text output, writing its page
