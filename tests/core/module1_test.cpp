@@ -2,6 +2,7 @@
 
 #include "converter/module1.h"
 #include "converter/naming.h"
+#include "converter/posix_command.h"
 #include "failure.h"
 
 namespace quill {
@@ -62,6 +63,12 @@ TEST(TextName, HtmlSourcesInAnyCaseGetNoName) {
     EXPECT_TRUE(endsInHtml(u"D:\\a\\page.Html"));
     EXPECT_FALSE(endsInHtml(u"D:\\a\\page.htm"));
     EXPECT_FALSE(endsInHtml(u"html"));
+}
+
+// Single quotes keep every character; a quote itself closes, escapes, reopens.
+TEST(PosixCommandLine, QuotesBothPaths) {
+    EXPECT_EQ(posixCommandLine(u"/opt/q/", u"/d/it's $(x) `y` \\ \"z\";\n.doc"),
+              u"'/opt/q/xdoc2txt' -f '/d/it'\\''s $(x) `y` \\ \"z\";\n.doc'\n");
 }
 
 }  // namespace

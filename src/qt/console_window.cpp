@@ -1,0 +1,122 @@
+#include "console_window.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDeadlineTimer>
+#include <QFontDatabase>
+#include <QGuiApplication>
+
+namespace quill::qt {
+
+namespace {
+// "exit", alone or with a status: the console's own command.
+bool isExit(const QString& command) {
+    const QString trimmed = command.trimmed();
+    return trimmed == u"exit" || trimmed.startsWith(u"exit ");
+}
+
+// How long a command closed mid-run has to end after SIGTERM before SIGKILL.
+constexpr int kTermGraceMs = 3000;
+}  // namespace
+
+ConsoleWindow::ConsoleWindow(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QString::fromUtf16(kTitle));
+    view_.setReadOnly(true);
+    view_.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout_.setContentsMargins(0, 0, 0, 0);
+    layout_.addWidget(&view_);
+    resize(640, 360);
+}
+
+ConsoleWindow::~ConsoleWindow() {
+    waiting_.clear();
+    endRunning();
+}
+
+void ConsoleWindow::paste() {
+    type(QGuiApplication::clipboard()->text());
+}
+
+void ConsoleWindow::type(QStringView text) {
+    if (ended_) return;
+    for (QString& command : input_.type(text)) waiting_.push_back(std::move(command));
+    startNext();
+}
+
+void ConsoleWindow::startNext() {
+    if (running_ || waiting_.empty() || ended_) return;
+    QString command = std::move(waiting_.front());
+    waiting_.pop_front();
+    print(QStringLiteral("$ ") + command + u'\n');
+    if (isExit(command)) {
+        waiting_.clear();
+        end();
+        close();
+        return;
+    }
+    running_.reset(new QProcess);
+    QProcess& process = *running_;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    // Its own process group, so that closing the console ends every program
+    // the command started.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    connect(&process, &QProcess::readyReadStandardOutput, this, &ConsoleWindow::showOutput);
+    connect(&process, &QProcess::finished, this, &ConsoleWindow::ranOut);
+    connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) ranOut();
+    });
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+}
+
+void ConsoleWindow::showOutput() {
+    if (running_) print(decoder_.decode(running_->readAllStandardOutput()));
+}
+
+void ConsoleWindow::ranOut() {
+    if (!running_) return;
+    showOutput();
+    running_.reset();
+    startNext();
+}
+
+// SIGTERM to the command's process group, SIGKILL to what is left of it
+// after a grace period.
+void ConsoleWindow::endRunning() {
+    if (!running_) return;
+    running_->disconnect(this);
+    const auto group = static_cast<pid_t>(running_->processId());
+    if (group > 0) {
+        ::kill(-group, SIGTERM);
+        const QDeadlineTimer grace(kTermGraceMs);
+        (void)running_->waitForFinished(kTermGraceMs);  // the shell, reaped
+        while (::kill(-group, 0) == 0 && !grace.hasExpired()) ::usleep(20'000);
+        ::kill(-group, SIGKILL);
+    }
+    (void)running_->waitForFinished(kTermGraceMs);
+    // Silent now: it goes at once, not with the event loop's next turn.
+    const std::unique_ptr<QProcess> ended(running_.release());
+}
+
+void ConsoleWindow::print(const QString& text) {
+    view_.moveCursor(QTextCursor::End);
+    view_.insertPlainText(text);
+}
+
+void ConsoleWindow::end() {
+    if (ended_) return;
+    ended_ = true;
+    emit consoleEnded();
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent* event) {
+    waiting_.clear();
+    endRunning();
+    end();
+    event->accept();
+}
+
+}  // namespace quill::qt
