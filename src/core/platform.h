@@ -33,6 +33,13 @@ enum class KeyDelivery {
     Failed,          // the keystrokes could not be sent
 };
 
+// The shell that runs the console's commands, which decides how a command
+// line is written and whether the shell rewrites any of it.
+enum class ConsoleDialect {
+    Cmd,         // cmd.exe: double quotes, CR LF, %NAME% expanded
+    PosixShell,  // /bin/sh: single quotes, LF, nothing expanded inside them
+};
+
 enum class Stacking {
     Topmost,  // above every window that is not topmost
     Bottom,   // at the bottom of the stacking order, and no longer topmost
@@ -89,8 +96,11 @@ public:
     virtual ~Lifecycle() = default;
     [[nodiscard]] virtual bool anotherInstanceRunning() = 0;
     // The folder of the program's executable, as the system reports it: no
-    // trailing backslash unless it is the root of a drive.
+    // trailing separator unless it is the root.
     [[nodiscard]] virtual std::u16string executableDirectory() = 0;
+    // The character that separates a path's folders: '\\' on Windows, '/'
+    // on POSIX systems.
+    [[nodiscard]] virtual char16_t directorySeparator() = 0;
     // Closes every window of the program; the program ends once none is left.
     virtual void closeAllWindows() = 0;
 };
@@ -110,6 +120,8 @@ public:
     virtual ~ConsoleControl() = default;
     // Starts the console: "cmd.exe", show state 1, a new console.
     [[nodiscard]] virtual bool startConsole() = 0;
+    // The shell that the console runs its commands with.
+    [[nodiscard]] virtual ConsoleDialect consoleDialect() = 0;
     // The console's window, or 0 while it is not (yet) there.
     [[nodiscard]] virtual WindowHandle consoleWindow() = 0;
     // Waits, keeping the window responsive, until the console process has

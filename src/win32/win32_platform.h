@@ -42,6 +42,8 @@ public:
     bool clearClipboard() override;
     bool putClipboardText(std::u16string_view text) override;
     KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
+    ConsoleDialect consoleDialect() override { return ConsoleDialect::Cmd; }
+    char16_t directorySeparator() override { return u'\\'; }
     WindowHandle foregroundWindow() override;
     ThreadId windowThread(WindowHandle window) override;
     ThreadId uiThread() override { return uiThread_; }

@@ -238,6 +238,24 @@ TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
 }
 
 // The console routine alone records what became of each queued source.
+// On a console run by a POSIX shell the command is quoted for that shell,
+// and a path that cmd would rewrite is fed as it is.
+TEST(ConsoleRunPosix, PathsAreQuotedForTheShellAndNothingIsRefused) {
+    FakePlatform platform;
+    platform.dialect = ConsoleDialect::PosixShell;
+    platform.separator = u'/';
+    platform.exeDir = u"/opt/quillmark";
+    platform.files[u"/d/%OS% it's.txt"] = "x";
+    Form1 form(platform);
+    form.Form_Load();
+    form.Form_OLEDragDrop(DropData{true, {u"/d/%OS% it's.doc"}});
+    form.Command2_Click();
+    EXPECT_EQ(platform.calls({"clipboard '"}),
+              std::vector<std::string>{
+                  "clipboard '/opt/quillmark/xdoc2txt' -f '/d/%OS% it'\\''s.doc'\\n"});
+    EXPECT_EQ(form.list3().count(), 1);
+}
+
 TEST(ConsoleRunRecord, OneRecordPerQueuedSource) {
     FakePlatform platform;
     platform.environment = {u"OS"};

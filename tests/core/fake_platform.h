@@ -34,6 +34,8 @@ public:
     // Configuration.
     bool otherInstance = false;
     std::u16string exeDir = u"C:\\Tools\\Convert";
+    char16_t separator = u'\\';
+    ConsoleDialect dialect = ConsoleDialect::Cmd;
     bool consoleStarts = true;
     int consoleWindowAfterPolls = 0;  // consoleWindow() answers 0 this many times
     bool consoleTakesForeground = true;
@@ -78,10 +80,12 @@ public:
     void setOuterSizeTwips(int width, int height) override;
     bool anotherInstanceRunning() override { return otherInstance; }
     std::u16string executableDirectory() override;
+    char16_t directorySeparator() override { return separator; }
     void closeAllWindows() override;
     void doEvents() override;
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;
+    ConsoleDialect consoleDialect() override { return dialect; }
     WindowHandle consoleWindow() override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
     void endConsole(std::chrono::milliseconds limit) override;

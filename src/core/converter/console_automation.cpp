@@ -6,6 +6,7 @@
 #include "converter/foreground.h"
 #include "converter/module1.h"
 #include "converter/naming.h"
+#include "converter/posix_command.h"
 #include "failure.h"
 
 namespace quill {
@@ -58,15 +59,24 @@ ConsoleRun ConsoleAutomation::run(const ConsoleRunKind& kind) {
 // the environment it will inherit: a command the console would change is
 // not fed, and neither is a source whose text output cannot be named.
 std::vector<ConsoleAutomation::PlannedSource> ConsoleAutomation::plan(bool recordOutputs) {
-    const ConsoleVariables variables(console_.environmentNames());
+    // Only cmd expands %NAME% in a command: a POSIX shell takes the quoted
+    // paths as they are.
+    const bool cmd = console_.consoleDialect() == ConsoleDialect::Cmd;
+    const ConsoleVariables variables(cmd ? console_.environmentNames()
+                                         : std::vector<std::u16string>{});
     const int n = state_.list2.count();
     std::vector<PlannedSource> sources(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         PlannedSource& planned = sources[static_cast<std::size_t>(i)];
         ConsoleRun::Source& record = planned.record;
         const std::u16string& source = state_.list2.item(i);
-        planned.command = fCmdLine(state_.conversion.appDir, source);
-        record.refused = consoleWouldChange(planned.command, variables);
+        const std::u16string& appDir = state_.conversion.appDir;
+        if (cmd) {
+            planned.command = fCmdLine(appDir, source);
+            record.refused = consoleWouldChange(planned.command, variables);
+        } else {
+            planned.command = posixCommandLine(appDir, source);
+        }
         // A source ending in ".html" gets no text-output name: its entry
         // stays empty, and the page loop passes over it.
         if (recordOutputs && !record.refused && !endsInHtml(source)) {

@@ -26,7 +26,8 @@ void Form1::Form_Load() {
 std::u16string Form1::fMyPath() {
     if (myPathCache_.empty()) {
         myPathCache_ = roles_.lifecycle.executableDirectory();
-        if (myPathCache_.empty() || myPathCache_.back() != u'\\') myPathCache_ += u'\\';
+        const char16_t separator = roles_.lifecycle.directorySeparator();
+        if (myPathCache_.empty() || myPathCache_.back() != separator) myPathCache_ += separator;
     }
     return myPathCache_;
 }
