@@ -1,0 +1,38 @@
+#include "program.h"
+
+namespace quill::qt {
+
+// The window's events reach the form only once the program is constructed:
+// the window delivers none before it is shown.
+Program::Program(std::shared_ptr<const IconvCodePage> codePage, QtPlatform::Folders folders)
+    : window_(MainWindow::Events{
+          .drop = [this](DropOn target, DropData files) { drop(target, std::move(files)); },
+          .command2Click = [this] { form_.Command2_Click(); },
+          .command3Click = [this] { form_.Command3_Click(); },
+          .closeRequest = [this] { form_.Form_QueryUnload(); },
+      }),
+      platform_(window_, std::move(codePage), std::move(folders)),
+      form_(platform_) {}
+
+bool Program::start() {
+    form_.Form_Load();
+    if (platform_.closed()) return false;
+    window_.show();
+    return true;
+}
+
+void Program::drop(DropOn target, DropData files) {
+    switch (target) {
+        case DropOn::Form:
+            form_.Form_OLEDragDrop(std::move(files));
+            return;
+        case DropOn::Command2:
+            form_.Command2_OLEDragDrop(std::move(files));
+            return;
+        case DropOn::Text1:
+            form_.Text1_OLEDragDrop(std::move(files));
+            return;
+    }
+}
+
+}  // namespace quill::qt

@@ -1,0 +1,216 @@
+#include "qt_platform.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTimer>
+#include <algorithm>
+
+#include "native_files.h"
+
+namespace quill::qt {
+
+namespace {
+QString qs(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string u16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+// How often a wait looks again at what it waits for.
+constexpr int kPollMs = 20;
+}  // namespace
+
+QtPlatform::QtPlatform(MainWindow& window, std::shared_ptr<const IconvCodePage> codePage,
+                       Folders folders)
+    : window_(window), codePage_(std::move(codePage)), folders_(std::move(folders)) {}
+
+QtPlatform::~QtPlatform() = default;
+
+ConsoleWindow* QtPlatform::console() const noexcept {
+    return consoles_.empty() ? nullptr : consoles_.back().get();
+}
+
+ConsoleWindow* QtPlatform::openConsole() const noexcept {
+    ConsoleWindow* latest = console();
+    return latest != nullptr && latest->isVisible() && !latest->ended() ? latest : nullptr;
+}
+
+template <typename Done>
+bool QtPlatform::runEventsUntil(Done done, std::chrono::milliseconds limit) {
+    const QDeadlineTimer deadline(limit);
+    while (!done()) {
+        if (deadline.hasExpired()) return done();
+        QEventLoop loop;
+        const auto left = std::min<qint64>(deadline.remainingTime(), kPollMs);
+        QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void QtPlatform::setCaption(std::u16string_view text) {
+    window_.setWindowTitle(qs(text));
+}
+
+void QtPlatform::setText1(std::u16string_view text) {
+    window_.text1().setText(qs(text));
+}
+
+void QtPlatform::setCommand2Caption(std::u16string_view text) {
+    window_.command2().setText(qs(text));
+}
+
+void QtPlatform::setCommand2Enabled(bool enabled) {
+    window_.command2().setEnabled(enabled);
+}
+
+// Changing a window's flags hides it: a shown window is shown again.
+void QtPlatform::setStacking(Stacking order) {
+    const bool shown = window_.isVisible();
+    window_.setWindowFlag(Qt::WindowStaysOnTopHint, order == Stacking::Topmost);
+    if (shown) window_.show();
+    if (order == Stacking::Bottom) window_.lower();
+}
+
+void QtPlatform::setOuterSizeTwips(int width, int height) {
+    window_.setOuterSizeTwips(width, height);
+}
+
+// The lock is held for the program's life; a lock left by a program that
+// died is taken over.
+bool QtPlatform::anotherInstanceRunning() {
+    if (lock_) return false;
+    QString folder = folders_.runtime;
+    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    lock_.emplace(QDir(folder).filePath(QString::fromUtf16(kLockName)));
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) return false;
+    lock_.reset();
+    return true;
+}
+
+std::u16string QtPlatform::executableDirectory() {
+    if (!folders_.program.isEmpty()) return u16(QDir::cleanPath(folders_.program));
+    const QString real = QFileInfo(u"/proc/self/exe"_qs).canonicalFilePath();
+    if (real.isEmpty()) return u16(QCoreApplication::applicationDirPath());
+    return u16(QFileInfo(real).absolutePath());
+}
+
+void QtPlatform::closeAllWindows() {
+    closed_ = true;
+    window_.closeForGood();
+    for (const auto& console : consoles_) console->close();
+}
+
+void QtPlatform::doEvents() {
+    QCoreApplication::processEvents();
+}
+
+void QtPlatform::sleep(std::uint32_t milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool QtPlatform::startConsole() {
+    // Consoles that have ended are no longer needed.
+    std::erase_if(consoles_, [](const auto& console) { return console->ended(); });
+    consoles_.push_back(std::make_unique<ConsoleWindow>());
+    consoles_.back()->show();
+    return true;
+}
+
+WindowHandle QtPlatform::consoleWindow() {
+    return reinterpret_cast<WindowHandle>(openConsole());
+}
+
+bool QtPlatform::waitForConsoleExit(std::chrono::milliseconds limit) {
+    ConsoleWindow* const latest = console();
+    if (latest == nullptr) return true;
+    return runEventsUntil([latest] { return latest->ended(); }, limit);
+}
+
+// Commands still waiting are dropped; the one running may finish before the
+// console closes.
+void QtPlatform::endConsole(std::chrono::milliseconds limit) {
+    ConsoleWindow* const latest = console();
+    if (latest == nullptr || latest->ended()) return;
+    latest->dropWaiting();
+    (void)runEventsUntil([latest] { return latest->idle() || latest->ended(); }, limit);
+    latest->close();
+}
+
+std::vector<std::u16string> QtPlatform::environmentNames() {
+    std::vector<std::u16string> names;
+    for (const QString& name : QProcessEnvironment::systemEnvironment().keys()) {
+        names.push_back(u16(name));
+    }
+    return names;
+}
+
+bool QtPlatform::clearClipboard() {
+    QGuiApplication::clipboard()->clear();
+    return true;
+}
+
+bool QtPlatform::putClipboardText(std::u16string_view text) {
+    QGuiApplication::clipboard()->setText(qs(text));
+    return true;
+}
+
+// Only the paste keys and the line end are known, and they go to the run's
+// console alone.
+KeyDelivery QtPlatform::sendKeys(std::u16string_view keys, WindowHandle target) {
+    ConsoleWindow* const latest = console();
+    if (latest == nullptr || target != reinterpret_cast<WindowHandle>(latest)) {
+        return KeyDelivery::Failed;
+    }
+    if (latest->ended() || !latest->isVisible()) return KeyDelivery::ForegroundLost;
+    if (keys == u"% ep") {
+        latest->paste();
+    } else if (keys == u"{ENTER}") {
+        latest->pressEnter();
+    } else {
+        return KeyDelivery::Failed;
+    }
+    return KeyDelivery::Delivered;
+}
+
+WindowHandle QtPlatform::foregroundWindow() {
+    if (ConsoleWindow* const open = openConsole()) return reinterpret_cast<WindowHandle>(open);
+    return reinterpret_cast<WindowHandle>(&window_);
+}
+
+void QtPlatform::setForegroundWindow(WindowHandle window) {
+    ConsoleWindow* const open = openConsole();
+    if (open == nullptr || window != reinterpret_cast<WindowHandle>(open)) return;
+    open->raise();
+    open->activateWindow();
+}
+
+std::optional<FileBytes> QtPlatform::readWholeFile(std::u16string_view path) {
+    return readWholeNativeFile(path);
+}
+
+std::unique_ptr<OutputFile> QtPlatform::createFile(std::u16string_view path) {
+    return createNativeFile(path);
+}
+
+FileTime QtPlatform::now() {
+    return nativeNow();
+}
+
+std::optional<FileTime> QtPlatform::lastWriteTime(std::u16string_view path) {
+    return nativeLastWriteTime(path);
+}
+
+}  // namespace quill::qt

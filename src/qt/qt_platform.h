@@ -1,0 +1,102 @@
+#pragma once
+// Every role of platform.h on Qt, for the window MainWindow and the program's
+// own console ConsoleWindow: the window's texts and stacking, one instance
+// through a lock file, the Qt event loop, a console per run that takes keys
+// from the program only, the clipboard, files and the code page natively.
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "console_window.h"
+#include "iconv_code_page.h"
+#include "main_window.h"
+#include "platform.h"
+
+namespace quill::qt {
+
+class QtPlatform final : public AllRoles {
+public:
+    // Where the program looks for itself; empty: where the system says.
+    struct Folders {
+        QString program;  // the converter's folder; default: the executable's
+        QString runtime;  // where the instance lock lies; default: the user's runtime folder
+    };
+    static constexpr const char16_t* kLockName = u"quillmark.lock";
+
+    QtPlatform(MainWindow& window, std::shared_ptr<const IconvCodePage> codePage,
+               Folders folders = {});
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    // closeAllWindows() has been called.
+    [[nodiscard]] bool closed() const noexcept { return closed_; }
+    // The console of the latest run, or nullptr.
+    [[nodiscard]] ConsoleWindow* console() const noexcept;
+
+    void setCaption(std::u16string_view text) override;
+    void setText1(std::u16string_view text) override;
+    void setCommand2Caption(std::u16string_view text) override;
+    void setCommand2Enabled(bool enabled) override;
+    void setStacking(Stacking order) override;
+    void setOuterSizeTwips(int width, int height) override;
+    bool anotherInstanceRunning() override;
+    std::u16string executableDirectory() override;
+    char16_t directorySeparator() override { return u'/'; }
+    void closeAllWindows() override;
+    void doEvents() override;
+    void sleep(std::uint32_t milliseconds) override;
+    bool startConsole() override;
+    ConsoleDialect consoleDialect() override { return ConsoleDialect::PosixShell; }
+    WindowHandle consoleWindow() override;
+    bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    void endConsole(std::chrono::milliseconds limit) override;
+    std::vector<std::u16string> environmentNames() override;
+    bool clearClipboard() override;
+    bool putClipboardText(std::u16string_view text) override;
+    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
+    // The console is the foreground window while it is open: keys go to it
+    // directly, never to another program's window.
+    WindowHandle foregroundWindow() override;
+    ThreadId windowThread(WindowHandle) override { return kUiThread; }
+    ThreadId uiThread() override { return kUiThread; }
+    void attachThreadInput(ThreadId, ThreadId, bool) override {}
+    std::uint32_t foregroundLockTimeout() override { return 0; }
+    void setForegroundLockTimeout(std::uint32_t) override {}
+    void setForegroundWindow(WindowHandle window) override;
+    std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
+    std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
+    FileTime now() override;
+    std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
+    std::uint32_t ansiCodePage() override { return codePage_->codePage(); }
+    LeadBytes ansiLeadBytes() override { return codePage_->leadBytes(); }
+    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override {
+        codePage_->appendWide(bytes, text);
+    }
+    void wideToAnsi(std::u16string_view text, std::string& out) override {
+        codePage_->toAnsi(text, out);
+    }
+
+private:
+    static constexpr ThreadId kUiThread = 1;
+
+    // The latest run's console while it is open, or nullptr.
+    [[nodiscard]] ConsoleWindow* openConsole() const noexcept;
+    // Runs events until done() holds or the limit has passed; done()'s last answer.
+    template <typename Done>
+    bool runEventsUntil(Done done, std::chrono::milliseconds limit);
+
+    MainWindow& window_;
+    std::shared_ptr<const IconvCodePage> codePage_;
+    Folders folders_;
+    std::optional<QLockFile> lock_;
+    // Every console started, the latest last: one left running by an
+    // earlier run stays open with what it runs.
+    std::vector<std::unique_ptr<ConsoleWindow>> consoles_;
+    bool closed_ = false;
+};
+
+}  // namespace quill::qt
