@@ -1,0 +1,65 @@
+// The Linux program as a whole on Qt's offscreen platform: a document
+// dropped on Form1 and converted through the program's own console by a
+// converter stand-in, its page written.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "program.h"
+#include "ui/status_texts.h"
+
+namespace quill::qt {
+
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+private slots:
+    void aDroppedDocumentBecomesAPage() {
+        // The converter stand-in writes the text beside its source.
+        write(u"xdoc2txt"_qs, "#!/bin/sh\nprintf 'first & <line>\\n' > \"${2%.*}.txt\"\n");
+        QVERIFY(QFile::setPermissions(path(u"xdoc2txt"_qs),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        write(u"it's a $doc.doc"_qs, "");
+
+        Program program(std::make_shared<const IconvCodePage>(932),
+                        {.program = dir_.path(), .runtime = dir_.path()});
+        QVERIFY(program.start());
+        // Only one program at a time.
+        Program second(std::make_shared<const IconvCodePage>(932),
+                       {.program = dir_.path(), .runtime = dir_.path()});
+        QVERIFY(!second.start());
+
+        const QString source = path(u"it's a $doc.doc"_qs);
+        program.form().Form_OLEDragDrop(DropData{
+            true, {{reinterpret_cast<const char16_t*>(source.utf16()),
+                    static_cast<std::size_t>(source.size())}}});
+        QVERIFY(program.window().command2().isEnabled());
+        program.window().command2().click();  // returns once the run is over
+
+        QFile page(path(u"it's a $doc.html"_qs));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QVERIFY(page.readAll().contains("first &amp; &lt;line&gt;"));
+        QCOMPARE(program.window().text1().text(), QStringView(texts::kPrompt).toString());
+        QCOMPARE(program.window().command2().text(), QStringView(texts::kStart).toString());
+        QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"exit"_qs);
+        QVERIFY(program.platform().console()->ended());
+    }
+};
+
+}  // namespace quill::qt
+
+QTEST_MAIN(quill::qt::ProgramTest)
+#include "program_test.moc"
