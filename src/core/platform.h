@@ -1,7 +1,8 @@
 #pragma once
 // Everything the program asks of the operating system, in roles. The core
 // calls only these interfaces; the Windows shell implements them with Win32
-// calls, the tests with a recording fake, the benchmark with native files.
+// calls, the Linux shell with Qt, the tests with a recording fake, the
+// benchmark with native files.
 
 #include <bitset>
 #include <chrono>

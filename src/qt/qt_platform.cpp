@@ -1,5 +1,7 @@
 #include "qt_platform.h"
 
+#include <langinfo.h>
+
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -90,7 +92,8 @@ void QtPlatform::setOuterSizeTwips(int width, int height) {
 bool QtPlatform::anotherInstanceRunning() {
     if (lock_) return false;
     QString folder = folders_.runtime;
-    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     lock_.emplace(QDir(folder).filePath(QString::fromUtf16(kLockName)));
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) return false;
@@ -211,6 +214,29 @@ FileTime QtPlatform::now() {
 
 std::optional<FileTime> QtPlatform::lastWriteTime(std::u16string_view path) {
     return nativeLastWriteTime(path);
+}
+
+// Undecodable bytes become U+FFFD.
+void QtPlatform::appendAnsiAsWide(std::string_view bytes, std::u16string& text) {
+    if (codePage_) {
+        codePage_->appendWide(bytes, text);
+        return;
+    }
+    text += u16(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+void QtPlatform::wideToAnsi(std::u16string_view text, std::string& out) {
+    if (codePage_) {
+        codePage_->toAnsi(text, out);
+        return;
+    }
+    const QByteArray bytes = qs(text).toUtf8();
+    out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::shared_ptr<const IconvCodePage> localeCodePage() {
+    if (QByteArray(::nl_langinfo(CODESET)).toUpper() == "UTF-8") return nullptr;
+    return std::make_shared<const IconvCodePage>(932);
 }
 
 }  // namespace quill::qt

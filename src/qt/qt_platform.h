@@ -26,6 +26,8 @@ public:
     };
     static constexpr const char16_t* kLockName = u"quillmark.lock";
 
+    // codePage: the ANSI code page texts are read and pages written in;
+    // nullptr for UTF-8 (65001).
     QtPlatform(MainWindow& window, std::shared_ptr<const IconvCodePage> codePage,
                Folders folders = {});
     ~QtPlatform() override;
@@ -71,17 +73,16 @@ public:
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     FileTime now() override;
     std::optional<FileTime> lastWriteTime(std::u16string_view path) override;
-    std::uint32_t ansiCodePage() override { return codePage_->codePage(); }
-    LeadBytes ansiLeadBytes() override { return codePage_->leadBytes(); }
-    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override {
-        codePage_->appendWide(bytes, text);
-    }
-    void wideToAnsi(std::u16string_view text, std::string& out) override {
-        codePage_->toAnsi(text, out);
-    }
+    // In UTF-8 no byte is a lead byte: the core hands over the whole text
+    // at once, and the page in pieces cut at ASCII characters only.
+    std::uint32_t ansiCodePage() override { return codePage_ ? codePage_->codePage() : kUtf8; }
+    LeadBytes ansiLeadBytes() override { return codePage_ ? codePage_->leadBytes() : LeadBytes{}; }
+    void appendAnsiAsWide(std::string_view bytes, std::u16string& text) override;
+    void wideToAnsi(std::u16string_view text, std::string& out) override;
 
 private:
     static constexpr ThreadId kUiThread = 1;
+    static constexpr std::uint32_t kUtf8 = 65001;
 
     // The latest run's console while it is open, or nullptr.
     [[nodiscard]] ConsoleWindow* openConsole() const noexcept;
@@ -98,5 +99,9 @@ private:
     std::vector<std::unique_ptr<ConsoleWindow>> consoles_;
     bool closed_ = false;
 };
+
+// The code page of the locale's character set: nullptr (UTF-8) in a UTF-8
+// locale, else Shift-JIS (932), the code page of a Japanese locale.
+[[nodiscard]] std::shared_ptr<const IconvCodePage> localeCodePage();
 
 }  // namespace quill::qt

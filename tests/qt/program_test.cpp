@@ -1,6 +1,6 @@
 // The Linux program as a whole on Qt's offscreen platform: a document
 // dropped on Form1 and converted through the program's own console by a
-// converter stand-in, its page written.
+// converter stand-in, its page written in UTF-8.
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,12 +28,12 @@ class ProgramTest : public QObject {
 private slots:
     void aDroppedDocumentBecomesAPage() {
         // The converter stand-in writes the text beside its source.
-        write(u"xdoc2txt"_qs, "#!/bin/sh\nprintf 'first & <line>\\n' > \"${2%.*}.txt\"\n");
+        write(u"xdoc2txt"_qs, "#!/bin/sh\nprintf '第一行 & <line>\\n' > \"${2%.*}.txt\"\n");
         QVERIFY(QFile::setPermissions(path(u"xdoc2txt"_qs),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         write(u"it's a $doc.doc"_qs, "");
 
-        Program program(std::make_shared<const IconvCodePage>(932),
+        Program program(nullptr,  // UTF-8
                         {.program = dir_.path(), .runtime = dir_.path()});
         QVERIFY(program.start());
         // Only one program at a time.
@@ -42,15 +42,18 @@ private slots:
         QVERIFY(!second.start());
 
         const QString source = path(u"it's a $doc.doc"_qs);
-        program.form().Form_OLEDragDrop(DropData{
-            true, {{reinterpret_cast<const char16_t*>(source.utf16()),
-                    static_cast<std::size_t>(source.size())}}});
+        program.form().Form_OLEDragDrop(
+            DropData{true,
+                     {{reinterpret_cast<const char16_t*>(source.utf16()),
+                       static_cast<std::size_t>(source.size())}}});
         QVERIFY(program.window().command2().isEnabled());
         program.window().command2().click();  // returns once the run is over
 
         QFile page(path(u"it's a $doc.html"_qs));
         QVERIFY(page.open(QIODevice::ReadOnly));
-        QVERIFY(page.readAll().contains("first &amp; &lt;line&gt;"));
+        const QByteArray written = page.readAll();
+        QVERIFY(written.contains("charset=utf-8"));
+        QVERIFY(written.contains("第一行 &amp; &lt;line&gt;"));
         QCOMPARE(program.window().text1().text(), QStringView(texts::kPrompt).toString());
         QCOMPARE(program.window().command2().text(), QStringView(texts::kStart).toString());
         QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());

@@ -12,7 +12,7 @@
 namespace quill {
 
 struct ConversionState {
-    // The program's own folder with a trailing backslash, as fMyPath gives it.
+    // The program's own folder with a trailing separator, as fMyPath gives it.
     std::u16string appDir;
     // The latest drop admitted an HTML page to the source queue.
     bool htmlGiven = false;

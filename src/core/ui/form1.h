@@ -58,8 +58,8 @@ public:
     // output at currentIndex from the text buffer (writePage); false when no
     // whole page was written.
     [[nodiscard]] bool htm_save();
-    // The program's folder with a trailing backslash; asked of the platform
-    // once, then cached.
+    // The program's folder with a trailing separator (a backslash on
+    // Windows); asked of the platform once, then cached.
     [[nodiscard]] std::u16string fMyPath();
     void SetForceForegroundWindow(WindowHandle window);  // forceForeground
     // Closes every window of the program, which ends it; only the first call
