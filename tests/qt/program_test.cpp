@@ -1,6 +1,7 @@
 // The Linux program as a whole on Qt's offscreen platform: a document
 // dropped on Form1 and converted through the program's own console by a
-// converter stand-in, its page written in UTF-8.
+// converter stand-in, its page written in UTF-8; and the keys of that
+// console.
 
 #include <QApplication>
 #include <QClipboard>
@@ -59,6 +60,31 @@ private slots:
         QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());
         QCOMPARE(QGuiApplication::clipboard()->text(), u"exit"_qs);
         QVERIFY(program.platform().console()->ended());
+    }
+
+    // Keys go to the run's console only, in the two notations the core
+    // uses; ending it drops the commands still waiting and lets the running
+    // one finish.
+    void keysReachOnlyTheConsoleAndEndingItDropsWhatWaits() {
+        MainWindow window(MainWindow::Events{});
+        QtPlatform platform(window, nullptr, {.program = dir_.path(), .runtime = dir_.path()});
+        QVERIFY(platform.startConsole());
+        const WindowHandle console = platform.consoleWindow();
+        QVERIFY(console != 0);
+        QCOMPARE(platform.foregroundWindow(), console);
+        QCOMPARE(platform.sendKeys(u"% ep", console + 1), KeyDelivery::Failed);
+        QCOMPARE(platform.sendKeys(u"^v", console), KeyDelivery::Failed);
+
+        const QString first = path(u"first"_qs), second = path(u"second"_qs);
+        QVERIFY(platform.putClipboardText(u"sleep 1; touch '" + first.toStdU16String() +
+                                          u"'\ntouch '" + second.toStdU16String() + u"'\n"));
+        QCOMPARE(platform.sendKeys(u"% ep", console), KeyDelivery::Delivered);
+        platform.endConsole(std::chrono::seconds(30));
+        QVERIFY(QFile::exists(first));
+        QVERIFY(!QFile::exists(second));
+        QVERIFY(platform.consoleWindow() == 0);
+        QVERIFY(platform.foregroundWindow() != console);
+        QCOMPARE(platform.sendKeys(u"{ENTER}", console), KeyDelivery::ForegroundLost);
     }
 };
 
