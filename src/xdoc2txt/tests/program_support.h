@@ -34,9 +34,31 @@ private:
     std::string path_;
 };
 
+// A cache folder of the test's own (XDG_CACHE_HOME), so that the
+// LibreOffice kept running for its conversions, and that one's pipe, are
+// its own. The processes of that LibreOffice are killed on destruction.
+class OwnCache {
+public:
+    OwnCache();
+    ~OwnCache();
+    OwnCache(const OwnCache&) = delete;
+    OwnCache& operator=(const OwnCache&) = delete;
+    [[nodiscard]] const std::string& path() const { return path_; }
+    // The variable that points xdoc2txt at it, and `extra`.
+    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const;
+    // The running processes whose command line names the folder and holds
+    // `word` ("soffice.bin --headless", "xdoc2txt-office.py keep", or "" for
+    // all), arguments separated by spaces.
+    [[nodiscard]] std::vector<pid_t> processes(const std::string& word) const;
+
+private:
+    std::string path_;
+};
+
 // The environment xdoc2txt runs in: a UTF-8 locale (LANG=C.UTF-8), the
-// usual PATH, HOME, and a cache folder in the build tree; `extra`
-// variables ("NAME=value") replace or add to it.
+// usual PATH, HOME, and a cache folder in the build tree, whose LibreOffice
+// ends 10 s after its last conversion; `extra` variables ("NAME=value")
+// replace or add to it.
 [[nodiscard]] std::vector<std::string> environmentWith(const std::vector<std::string>& extra);
 
 // Runs xdoc2txt with the arguments, in the working folder when one is
