@@ -26,9 +26,7 @@ answer, 5 when it answered that it cannot read or write the document.
 """
 
 import os
-import pathlib
 import signal
-import subprocess
 import sys
 import time
 
@@ -80,6 +78,8 @@ def may_end(lock):
 def serve(folder, pipe, office, idle, lock):
     """The keeper's life: LibreOffice until it is no longer wanted, then the group's end."""
     import ctypes
+    import pathlib
+    import subprocess
     libc = ctypes.CDLL(None, use_errno=True)
 
     def dies_with_keeper():
