@@ -51,7 +51,7 @@ std::string testName() {
 
 }  // namespace
 
-Folder::Folder() : path_(scratch() + "/" + testName()) {
+Folder::Folder(const std::string& suffix) : path_(scratch() + "/" + testName() + suffix) {
     fs::remove_all(path_);
     fs::create_directories(path_);
 }
@@ -69,21 +69,14 @@ std::vector<std::string> Folder::names() const {
     return names;
 }
 
-OwnCache::OwnCache() : path_(scratch() + "/" + testName() + ".cache") {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-}
-
 OwnCache::~OwnCache() {
     const std::vector<pid_t> left = processes("");
     for (const pid_t pid : left) ::kill(pid, SIGKILL);
     for (const pid_t pid : left) EXPECT_TRUE(ends(pid)) << "process " << pid << " is left";
-    std::error_code error;
-    if (!::testing::Test::HasFailure()) fs::remove_all(path_, error);
 }
 
 std::vector<std::string> OwnCache::environment(std::vector<std::string> extra) const {
-    extra.insert(extra.begin(), "XDG_CACHE_HOME=" + path_);
+    extra.insert(extra.begin(), "XDG_CACHE_HOME=" + path());
     return extra;
 }
 
@@ -94,7 +87,7 @@ std::vector<pid_t> OwnCache::processes(const std::string& word) const {
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
         std::string command = readFile("/proc/" + name + "/cmdline");  // empty for a zombie
         std::replace(command.begin(), command.end(), '\0', ' ');
-        if (command.find(path_ + "/") != std::string::npos &&
+        if (command.find(path() + "/") != std::string::npos &&
             command.find(word) != std::string::npos) {
             found.push_back(std::stoi(name));
         }

@@ -16,10 +16,11 @@ struct RunResult {
     std::string err;
 };
 
-// A fresh folder for one test under the build tree's scratch folder.
+// A fresh folder for one test under the build tree's scratch folder,
+// scratch/<Suite.Test><suffix>, removed afterwards unless the test failed.
 class Folder {
 public:
-    Folder();
+    explicit Folder(const std::string& suffix = "");
     ~Folder();
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
@@ -37,22 +38,16 @@ private:
 // A cache folder of the test's own (XDG_CACHE_HOME), so that the
 // LibreOffice kept running for its conversions, and that one's pipe, are
 // its own. The processes of that LibreOffice are killed on destruction.
-class OwnCache {
+class OwnCache : public Folder {
 public:
-    OwnCache();
+    OwnCache() : Folder(".cache") {}
     ~OwnCache();
-    OwnCache(const OwnCache&) = delete;
-    OwnCache& operator=(const OwnCache&) = delete;
-    [[nodiscard]] const std::string& path() const { return path_; }
     // The variable that points xdoc2txt at it, and `extra`.
     [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const;
     // The running processes whose command line names the folder and holds
     // `word` ("soffice.bin --headless", "xdoc2txt-office.py keep", or "" for
     // all), arguments separated by spaces.
     [[nodiscard]] std::vector<pid_t> processes(const std::string& word) const;
-
-private:
-    std::string path_;
 };
 
 // The environment xdoc2txt runs in: a UTF-8 locale (LANG=C.UTF-8), the
