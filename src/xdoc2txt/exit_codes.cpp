@@ -30,8 +30,10 @@ Time limit: every reader run ends after XDOC2TXT_TIMEOUT seconds (default
 LibreOffice is kept running: the first document that needs it starts one
 headless LibreOffice for the user (and cache folder), later ones are handed
 to it, and it ends by itself after XDOC2TXT_SOFFICE_IDLE seconds with nothing
-to do (default 120). XDOC2TXT_SOFFICE_WARM=0 starts LibreOffice afresh for
-every document instead, as happens too when the running one fails.
+to do (default 120, as set for the conversion that starts it). A document it
+fails on is converted by a fresh LibreOffice in the time left; one it does
+not finish in time fails. XDOC2TXT_SOFFICE_WARM=0 starts LibreOffice afresh
+for every document instead.
 
 Exit codes:
   0  the text was written, or the source is a .txt
