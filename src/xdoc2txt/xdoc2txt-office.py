@@ -44,14 +44,15 @@ def alive(pid):
         return False
 
 
-def detach(ready):
-    """Makes this forked process a session of its own that holds nothing of its caller's."""
+def detach(kept):
+    """Makes this forked process a session of its own that holds nothing of its caller's
+    (but the descriptor kept)."""
     os.setsid()
     null = os.open(os.devnull, os.O_RDWR)
     for fd in (0, 1, 2):
         os.dup2(null, fd)
-    os.closerange(3, ready)
-    os.closerange(ready + 1, os.sysconf("SC_OPEN_MAX"))
+    os.closerange(3, kept)
+    os.closerange(kept + 1, os.sysconf("SC_OPEN_MAX"))
 
 
 def changed(path, seen):
