@@ -180,7 +180,11 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
         if (warm.outcome == WarmOffice::Outcome::kConverted && fs::exists(output, error)) {
             return use(output);
         }
-        if (warm.outcome == WarmOffice::Outcome::kTimedOut) return ReadResult::failed(warm.reason);
+        if (warm.outcome == WarmOffice::Outcome::kTimedOut) {
+            ProcessResult timedOut;  // said as a fresh start's would be: the whole limit
+            timedOut.end = ProcessResult::End::kTimedOut;
+            return ReadResult::failed("LibreOffice " + timedOut.failure(timeLimit_));
+        }
         fs::remove(output, error);
     }
 
