@@ -149,7 +149,7 @@ def keep(folder, pipe, office, idle, lock):
     return 0
 
 
-def convert(pipe, keeper, wait, source, target, spec):
+def convert(pipe, keeper, wait, source, target, export_filter):
     try:
         import uno
         from com.sun.star.beans import PropertyValue
@@ -167,9 +167,9 @@ def convert(pipe, keeper, wait, source, target, spec):
             found[-1].Name, found[-1].Value = name, value
         return tuple(found)
 
-    parts = spec.split(":", 2)
+    parts = export_filter.split(":", 2)
     if len(parts) < 2 or not parts[1]:
-        print("no export filter in %r" % spec, file=sys.stderr)
+        print("no export filter in %r" % export_filter, file=sys.stderr)
         return USAGE
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext(
