@@ -130,8 +130,9 @@ def serve(folder, pipe, office, idle, lock):
 
 
 def keep(folder, pipe, office, idle, lock):
-    import importlib.util
-    if importlib.util.find_spec("uno") is None:
+    try:
+        import uno  # noqa: F401 (conversions need it: no instance without it)
+    except ImportError:
         print("python3-uno is not installed", file=sys.stderr)
         return MISSING
     idle = float(idle)
