@@ -130,9 +130,8 @@ def serve(folder, pipe, office, idle, lock):
 
 
 def keep(folder, pipe, office, idle, lock):
-    try:
-        import uno  # noqa: F401 (conversions need it: no instance without it)
-    except ImportError:
+    # Conversions need python3-uno; the keeper itself does not load it.
+    if not any(os.path.isfile(os.path.join(place, "uno.py")) for place in sys.path):
         print("python3-uno is not installed", file=sys.stderr)
         return MISSING
     idle = float(idle)
