@@ -76,7 +76,7 @@ OwnCache::~OwnCache() {
 }
 
 std::vector<std::string> OwnCache::environment(std::vector<std::string> extra) const {
-    extra.insert(extra.begin(), "XDG_CACHE_HOME=" + path());
+    extra.insert(extra.begin(), {"XDG_CACHE_HOME=" + path(), "XDOC2TXT_SOFFICE_IDLE=600"});
     return extra;
 }
 

@@ -42,7 +42,8 @@ class OwnCache : public Folder {
 public:
     OwnCache() : Folder(".cache") {}
     ~OwnCache();
-    // The variable that points xdoc2txt at it, and `extra`.
+    // The variables that point xdoc2txt at it and keep its LibreOffice
+    // until the test ends (an idle time of 10 minutes), then `extra`.
     [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const;
     // The running processes whose command line names the folder and holds
     // `word` ("soffice.bin --headless", "xdoc2txt-office.py keep", or "" for
