@@ -106,6 +106,11 @@ bool hasEnded(pid_t pid) {
 
 }  // namespace
 
+std::chrono::milliseconds timeLeft(Clock::time_point deadline) {
+    return std::max(std::chrono::milliseconds(1),
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()));
+}
+
 std::string lastLine(std::string_view text) {
     constexpr std::size_t kMax = 200;
     std::size_t end = text.size();

@@ -43,6 +43,9 @@ private:
     std::vector<std::string> environment_;
 };
 
+// The time from now to the deadline, for a time limit: at least 1 ms.
+[[nodiscard]] std::chrono::milliseconds timeLeft(std::chrono::steady_clock::time_point deadline);
+
 // The last line of a reader's standard error that holds text, cut to a
 // length that suits one line of an error message.
 [[nodiscard]] std::string lastLine(std::string_view text);

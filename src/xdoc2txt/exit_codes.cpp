@@ -27,10 +27,19 @@ aliases, which are written as CP932), in LF otherwise.
 Time limit: every reader run ends after XDOC2TXT_TIMEOUT seconds (default
 120, LibreOffice 300).
 
+LibreOffice is kept running: the first document that needs it starts one
+headless LibreOffice for the user (and cache folder), later ones are handed
+to it, and it ends by itself after XDOC2TXT_SOFFICE_IDLE seconds with nothing
+to do (default 120, as set for the conversion that starts it). A document it
+fails on is converted by a fresh LibreOffice in the time left; one it does
+not finish in time fails. XDOC2TXT_SOFFICE_WARM=0 starts LibreOffice afresh
+for every document instead.
+
 Exit codes:
   0  the text was written, or the source is a .txt
   1  an unexpected internal fault
-  2  usage: wrong arguments, an unknown XDOC2TXT_ENCODING or a bad XDOC2TXT_TIMEOUT
+  2  usage: wrong arguments, an unknown XDOC2TXT_ENCODING or a bad setting
+     (XDOC2TXT_TIMEOUT, XDOC2TXT_SOFFICE_WARM, XDOC2TXT_SOFFICE_IDLE)
   3  the source is missing, not a regular file, or unreadable
   4  the suffix names no supported format
   5  no converter for this format (Ichitaro, or its readers are not installed)

@@ -147,15 +147,20 @@ Reader officeText(const ReaderTools& tools, Format format, const std::string& so
 }
 
 // Calc and Impress have no plain-text export of all their content: their
-// flat OpenDocument files are read by the helper.
+// flat OpenDocument files are read by the helper. The export filter is the
+// one the extension alone picks, named: a running LibreOffice takes filters
+// by name only.
+constexpr const char* kFlatSpreadsheet = "fods:OpenDocument Spreadsheet Flat XML";
+constexpr const char* kFlatPresentation = "fodp:OpenDocument Presentation Flat XML";
+
 Reader officeFlat(const ReaderTools& tools, Format format, const std::string& source,
-                  const std::string& suffix, std::string extension, std::string mode) {
-    return {"LibreOffice", [&tools, format, source, suffix, extension, mode] {
-                return tools.office.convert(source, format, suffix, extension, extension,
-                                            [&tools, mode](const std::string& flat) {
-                                                return runHelper(tools, mode, flat);
-                                            });
-            }};
+                  const std::string& suffix, std::string filter, std::string mode) {
+    return {
+        "LibreOffice", [&tools, format, source, suffix, filter, mode] {
+            return tools.office.convert(
+                source, format, suffix, filter, filter.substr(0, filter.find(':')),
+                [&tools, mode](const std::string& flat) { return runHelper(tools, mode, flat); });
+        }};
 }
 
 }  // namespace
@@ -168,16 +173,17 @@ std::vector<Reader> readersFor(Format format, const std::string& source, const s
         case Format::kWord:
             return {antiword(tools, source), officeText(tools, format, source, suffix)};
         case Format::kExcel:
-            return {xlrd(tools, source), officeFlat(tools, format, source, suffix, "fods", "ods")};
+            return {xlrd(tools, source),
+                    officeFlat(tools, format, source, suffix, kFlatSpreadsheet, "ods")};
         case Format::kPowerPoint:
-            return {officeFlat(tools, format, source, suffix, "fodp", "odp")};
+            return {officeFlat(tools, format, source, suffix, kFlatPresentation, "odp")};
         case Format::kRichText:
             return {officeText(tools, format, source, suffix)};
         case Format::kHtml:
             return {w3m(tools, source)};
         case Format::kLotus:
             return {wks2csv(tools, source),
-                    officeFlat(tools, format, source, suffix, "fods", "ods")};
+                    officeFlat(tools, format, source, suffix, kFlatSpreadsheet, "ods")};
         case Format::kText:
         case Format::kIchitaro:
         case Format::kUnsupported:

@@ -120,12 +120,25 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::string>& searchPath,
-                         std::string cacheFolder, std::chrono::milliseconds timeLimit)
+                         std::string cacheFolder, std::chrono::milliseconds timeLimit,
+                         const WarmSettings& warm)
     : runner_(runner), cacheFolder_(std::move(cacheFolder)), timeLimit_(timeLimit) {
     if (auto soffice = findProgram("soffice", searchPath)) {
         program_ = *soffice;
     } else if (auto installed = findProgram("/usr/lib/libreoffice/program/soffice", {})) {
         program_ = *installed;
+    }
+    if (!warm.enabled || program_.empty() || cacheFolder_.empty() || warm.script.empty() ||
+        !findProgram(warm.python, {})) {
+        return;
+    }
+    // The instance is LibreOffice's own program, which the keeper owns: not
+    // the soffice script, which runs it as a child of a launcher.
+    std::error_code error;
+    const fs::path folder = fs::canonical(program_, error).parent_path();
+    if (auto office = findProgram((folder / "soffice.bin").string(), {}); office && !error) {
+        warm_.emplace(runner_, warm.python, warm.script, *office, cacheFolder_,
+                      cacheFolder_ + "/lo-profile.lock", warm.idle);
     }
 }
 
@@ -160,6 +173,21 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
         return ReadResult::failed("LibreOffice: cannot copy the source: " + error.message());
     }
 
+    const std::string output = outFolder + "/source." + std::string(extension);
+    const Clock::time_point deadline = Clock::now() + timeLimit_;
+    if (warm_) {
+        const WarmOffice::Result warm = warm_->convert(input, output, filter, deadline);
+        if (warm.outcome == WarmOffice::Outcome::kConverted && fs::exists(output, error)) {
+            return use(output);
+        }
+        if (warm.outcome == WarmOffice::Outcome::kTimedOut) {
+            ProcessResult timedOut;  // said as a fresh start's would be: the whole limit
+            timedOut.end = ProcessResult::End::kTimedOut;
+            return ReadResult::failed("LibreOffice " + timedOut.failure(timeLimit_));
+        }
+        fs::remove(output, error);
+    }
+
     Command command;
     command.program = program_;
     command.args = {"--headless",
@@ -174,7 +202,7 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
                     "--outdir",
                     outFolder,
                     input};
-    command.timeLimit = timeLimit_;
+    command.timeLimit = timeLeft(deadline);
     // A run cut short may leave its profile half written: the next starts afresh.
     ProcessResult result;
     try {
@@ -186,7 +214,6 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
     if (result.end != ProcessResult::End::kExited) fs::remove_all(profile, error);
     if (!result.succeeded()) return ReadResult::failed("LibreOffice " + result.failure(timeLimit_));
 
-    const std::string output = outFolder + "/source." + std::string(extension);
     if (!fs::exists(output, error)) {
         const std::string said = reportedError(result.out + "\n" + result.err);
         return ReadResult::failed("LibreOffice could not convert the file" +

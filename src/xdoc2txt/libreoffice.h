@@ -4,9 +4,16 @@
 // a working folder of its own that is removed afterwards. LibreOffice reads
 // a copy of the source with a plain name, so no source name can reach its
 // command line and nothing it writes lands beside the source.
+//
+// An instance kept running (warm_office.h) converts when it can; when it
+// cannot be started or reached, or fails on the document, LibreOffice is
+// started afresh for the document ("cold") with the time left. An instance
+// that did not answer within the time limit is not followed by a cold start:
+// both together stay within the limit.
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,13 +21,23 @@
 #include "child_process.h"
 #include "reader_chain.h"
 #include "source_kind.h"
+#include "warm_office.h"
 
 namespace xdoc2txt {
+
+// Whether and how LibreOffice is kept running between conversions.
+struct WarmSettings {
+    bool enabled = true;                                      // XDOC2TXT_SOFFICE_WARM
+    std::chrono::milliseconds idle{std::chrono::minutes(2)};  // XDOC2TXT_SOFFICE_IDLE
+    std::string python;  // Debian's interpreter (which sees python3-uno)
+    std::string script;  // xdoc2txt-office.py beside the executable; empty when missing
+};
 
 class LibreOffice {
 public:
     LibreOffice(const ProcessRunner& runner, const std::vector<std::string>& searchPath,
-                std::string cacheFolder, std::chrono::milliseconds timeLimit);
+                std::string cacheFolder, std::chrono::milliseconds timeLimit,
+                const WarmSettings& warm);
 
     // Converts the source (whose suffix is given, lower case) with the
     // export filter into a file of the given extension, and gives that
@@ -35,6 +52,7 @@ private:
     std::string program_;  // empty when LibreOffice is not installed
     std::string cacheFolder_;
     std::chrono::milliseconds timeLimit_;
+    std::optional<WarmOffice> warm_;  // none when it is turned off or cannot run
 };
 
 // A file URL for an absolute path, every byte but the unreserved ones and

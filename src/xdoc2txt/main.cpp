@@ -44,9 +44,9 @@ constexpr const char* kPython = "/usr/bin/python3";
     throw Failure(ExitCode::kUsage, reason);
 }
 
-// XDOC2TXT_TIMEOUT in seconds, when set.
-std::optional<milliseconds> timeLimitSetting() {
-    const char* setting = std::getenv("XDOC2TXT_TIMEOUT");
+// A setting in seconds (XDOC2TXT_TIMEOUT, ...), when set.
+std::optional<milliseconds> secondsSetting(const char* name) {
+    const char* setting = std::getenv(name);
     if (!setting || !*setting) return std::nullopt;
     // With a decimal point whatever the locale says.
     const std::string_view text(setting);
@@ -54,7 +54,7 @@ std::optional<milliseconds> timeLimitSetting() {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
     if (error != std::errc{} || end != text.data() + text.size() || !(seconds > 0) ||
         seconds > 86400) {
-        usage("XDOC2TXT_TIMEOUT is not a number of seconds: " + std::string(setting));
+        usage(std::string(name) + " is not a number of seconds: " + setting);
     }
     return milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
 }
@@ -75,9 +75,25 @@ void checkSource(const std::string& source) {
     if (!regular) throw Failure(ExitCode::kSourceUnreadable, "not a regular file");
 }
 
-std::string helperScript() {
-    const std::string script = executableFolder() + "/xdoc2txt-read.py";
+// A helper script beside the executable; empty when it is missing.
+std::string besideExecutable(const std::string& name) {
+    const std::string script = executableFolder() + "/" + name;
     return ::access(script.c_str(), R_OK) == 0 ? script : std::string();
+}
+
+WarmSettings warmSettings() {
+    WarmSettings warm;
+    if (const char* setting = std::getenv("XDOC2TXT_SOFFICE_WARM"); setting && *setting) {
+        const std::string_view value(setting);
+        if (value != "0" && value != "1") {
+            usage("XDOC2TXT_SOFFICE_WARM is neither 0 nor 1: " + std::string(value));
+        }
+        warm.enabled = value == "1";
+    }
+    warm.idle = secondsSetting("XDOC2TXT_SOFFICE_IDLE").value_or(warm.idle);
+    warm.python = kPython;
+    warm.script = besideExecutable("xdoc2txt-office.py");
+    return warm;
 }
 
 void convert(const std::string& source) {
@@ -88,7 +104,8 @@ void convert(const std::string& source) {
     } catch (const std::invalid_argument&) {
         usage("unknown text encoding " + encodingName);
     }
-    const std::optional<milliseconds> timeLimit = timeLimitSetting();
+    const std::optional<milliseconds> timeLimit = secondsSetting("XDOC2TXT_TIMEOUT");
+    const WarmSettings warm = warmSettings();
 
     const Format format = formatOf(source);
     if (format == Format::kUnsupported) {
@@ -107,9 +124,14 @@ void convert(const std::string& source) {
 
     const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
     const ProcessRunner runner(readerEnvironment(environ, homeFolder(), folders));
-    const LibreOffice office(runner, folders, cacheFolder(), timeLimit.value_or(kOfficeTimeLimit));
-    const ReaderTools tools{runner,  office,         folders,
-                            kPython, helperScript(), timeLimit.value_or(kToolTimeLimit)};
+    const LibreOffice office(runner, folders, cacheFolder(), timeLimit.value_or(kOfficeTimeLimit),
+                             warm);
+    const ReaderTools tools{runner,
+                            office,
+                            folders,
+                            kPython,
+                            besideExecutable("xdoc2txt-read.py"),
+                            timeLimit.value_or(kToolTimeLimit)};
     const ChainResult read =
         readFirst(readersFor(format, absolutePath(source), suffixOf(source), tools));
     if (!read.text) {

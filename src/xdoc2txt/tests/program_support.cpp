@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,8 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+
+#include "process_end.h"
 
 extern char** environ;
 
@@ -38,13 +41,17 @@ std::string outputFolder(pid_t pid) {
     return scratch() + "/run-" + std::to_string(pid);
 }
 
-}  // namespace
-
-Folder::Folder() {
+// "Suite.Test" of the test running.
+std::string testName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(name.begin(), name.end(), '/', '_');
-    path_ = scratch() + "/" + name;
+    return name;
+}
+
+}  // namespace
+
+Folder::Folder(const std::string& suffix) : path_(scratch() + "/" + testName() + suffix) {
     fs::remove_all(path_);
     fs::create_directories(path_);
 }
@@ -62,10 +69,36 @@ std::vector<std::string> Folder::names() const {
     return names;
 }
 
+OwnCache::~OwnCache() {
+    const std::vector<pid_t> left = processes("");
+    for (const pid_t pid : left) ::kill(pid, SIGKILL);
+    for (const pid_t pid : left) EXPECT_TRUE(ends(pid)) << "process " << pid << " is left";
+}
+
+std::vector<std::string> OwnCache::environment(std::vector<std::string> extra) const {
+    extra.insert(extra.begin(), {"XDG_CACHE_HOME=" + path(), "XDOC2TXT_SOFFICE_IDLE=600"});
+    return extra;
+}
+
+std::vector<pid_t> OwnCache::processes(const std::string& word) const {
+    std::vector<pid_t> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string command = readFile("/proc/" + name + "/cmdline");  // empty for a zombie
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        if (command.find(path() + "/") != std::string::npos &&
+            command.find(word) != std::string::npos) {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
+}
+
 std::vector<std::string> environmentWith(const std::vector<std::string>& extra) {
-    std::vector<std::string> environment = {"PATH=/usr/local/bin:/usr/bin:/bin",
-                                            "HOME=" + setting("HOME"), "LANG=C.UTF-8",
-                                            "XDG_CACHE_HOME=" + scratch() + "/cache"};
+    std::vector<std::string> environment = {
+        "PATH=/usr/local/bin:/usr/bin:/bin", "HOME=" + setting("HOME"), "LANG=C.UTF-8",
+        "XDG_CACHE_HOME=" + scratch() + "/cache", "XDOC2TXT_SOFFICE_IDLE=10"};
     // The sanitizers' settings reach a sanitized xdoc2txt.
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name))

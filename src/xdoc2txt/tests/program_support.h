@@ -16,10 +16,11 @@ struct RunResult {
     std::string err;
 };
 
-// A fresh folder for one test under the build tree's scratch folder.
+// A fresh folder for one test under the build tree's scratch folder,
+// scratch/<Suite.Test><suffix>, removed afterwards unless the test failed.
 class Folder {
 public:
-    Folder();
+    explicit Folder(const std::string& suffix = "");
     ~Folder();
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
@@ -34,9 +35,26 @@ private:
     std::string path_;
 };
 
+// A cache folder of the test's own (XDG_CACHE_HOME), so that the
+// LibreOffice kept running for its conversions, and that one's pipe, are
+// its own. The processes of that LibreOffice are killed on destruction.
+class OwnCache : public Folder {
+public:
+    OwnCache() : Folder(".cache") {}
+    ~OwnCache();
+    // The variables that point xdoc2txt at it and keep its LibreOffice
+    // until the test ends (an idle time of 10 minutes), then `extra`.
+    [[nodiscard]] std::vector<std::string> environment(std::vector<std::string> extra = {}) const;
+    // The running processes whose command line names the folder and holds
+    // `word` ("soffice.bin --headless", "xdoc2txt-office.py keep", or "" for
+    // all), arguments separated by spaces.
+    [[nodiscard]] std::vector<pid_t> processes(const std::string& word) const;
+};
+
 // The environment xdoc2txt runs in: a UTF-8 locale (LANG=C.UTF-8), the
-// usual PATH, HOME, and a cache folder in the build tree; `extra`
-// variables ("NAME=value") replace or add to it.
+// usual PATH, HOME, and a cache folder in the build tree, whose LibreOffice
+// ends 10 s after its last conversion; `extra` variables ("NAME=value")
+// replace or add to it.
 [[nodiscard]] std::vector<std::string> environmentWith(const std::vector<std::string>& extra);
 
 // Runs xdoc2txt with the arguments, in the working folder when one is

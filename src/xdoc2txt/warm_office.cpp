@@ -1,0 +1,175 @@
+#include "warm_office.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "interruption.h"
+#include "libreoffice.h"
+
+namespace xdoc2txt {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How long a conversion waits for a starting instance to answer on its pipe
+// (a first start makes the profile and starts twice) before it is given up
+// for the cold conversion.
+constexpr milliseconds kStartLimit = std::chrono::seconds(60);
+// xdoc2txt-office.py's exit status when python3-uno is missing, and when
+// LibreOffice answered that it cannot read or write the document.
+constexpr int kNoUno = 3;
+constexpr int kRefused = 5;
+
+std::string seconds(milliseconds time) {
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.3f", std::chrono::duration<double>(time).count());
+    return shown;
+}
+
+}  // namespace
+
+std::string pipeNameFor(std::string_view folder) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : folder) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(hash));
+    return "xdoc2txt-" + std::to_string(::getuid()) + "-" + hex;
+}
+
+WarmOffice::WarmOffice(const ProcessRunner& runner, std::string python, std::string script,
+                       std::string office, const std::string& cacheFolder, std::string lockFile,
+                       milliseconds idle)
+    : runner_(runner),
+      python_(std::move(python)),
+      script_(std::move(script)),
+      office_(std::move(office)),
+      folder_(cacheFolder + "/lo-warm"),
+      lockFile_(std::move(lockFile)),
+      pipe_(pipeNameFor(folder_)),
+      idle_(idle) {}
+
+std::vector<WarmOffice::Process> WarmOffice::processes() const {
+    const std::string profile = "-env:UserInstallation=" + fileUrl(folder_ + "/profile");
+    std::vector<Process> found;
+    std::error_code error;
+    for (fs::directory_iterator entry("/proc", error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::optional<std::string> cmdline = readWholeFile("/proc/" + name + "/cmdline");
+        if (!cmdline) continue;
+        std::vector<std::string_view> args;
+        for (std::size_t start = 0; start < cmdline->size();) {
+            const std::size_t stop = std::min(cmdline->find('\0', start), cmdline->size());
+            args.emplace_back(cmdline->data() + start, stop - start);
+            start = stop + 1;
+        }
+        const bool keeper = args.size() > 4 && args[3] == "keep" && args[4] == folder_;
+        if (!keeper && std::find(args.begin(), args.end(), profile) == args.end()) continue;
+        // "pid (name) state ppid group ...": the name may hold anything.
+        const std::string stat = readWholeFile("/proc/" + name + "/stat").value_or("");
+        std::istringstream fields(stat.substr(std::min(stat.rfind(')'), stat.size()) + 1));
+        char state = 'X';
+        pid_t parent = 0, group = 0;
+        fields >> state >> parent >> group;
+        if (state == 'Z' || state == 'X') continue;
+        found.push_back({static_cast<pid_t>(std::stol(name)), group, keeper});
+    }
+    return found;
+}
+
+void WarmOffice::end() const {
+    using namespace std::chrono_literals;
+    const pid_t own = ::getpgrp();
+    for (int round = 0; round < 500; ++round) {  // 10 s at the most
+        const std::vector<Process> running = processes();
+        if (running.empty()) break;
+        for (const Process& process : running) {
+            if (process.group > 1 && process.group != own) {
+                ::killpg(process.group, SIGKILL);
+            } else {
+                ::kill(process.pid, SIGKILL);
+            }
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    std::error_code error;
+    fs::remove_all(folder_ + "/profile", error);
+}
+
+void WarmOffice::touch() const {
+    const std::string stamp = folder_ + "/last-use";
+    { std::ofstream made(stamp, std::ios::app); }
+    ::utimensat(AT_FDCWD, stamp.c_str(), nullptr, 0);
+}
+
+WarmOffice::Result WarmOffice::convert(const std::string& source, const std::string& target,
+                                       std::string_view filter, Clock::time_point deadline) const {
+    std::error_code error;
+    fs::create_directories(folder_, error);
+    // Touched as the conversion starts and ends: the keeper counts it as use.
+    struct Use {
+        const WarmOffice& office;
+        explicit Use(const WarmOffice& warm) : office(warm) { office.touch(); }
+        ~Use() { office.touch(); }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+    } use(*this);
+    try {
+        const std::vector<Process> running = processes();
+        const auto keeper = std::find_if(running.begin(), running.end(),
+                                         [](const Process& process) { return process.keeper; });
+        pid_t keeperId = keeper == running.end() ? 0 : keeper->pid;
+        if (keeperId == 0) {
+            if (!running.empty()) end();  // what an instance whose keeper is gone left
+            const Command keep{
+                python_,
+                {"-I", script_, "keep", folder_, pipe_, office_, seconds(idle_), lockFile_},
+                "/dev/null",
+                timeLeft(deadline)};
+            const ProcessResult started = runner_.run(keep);
+            if (started.end == ProcessResult::End::kExited && started.code == kNoUno) {
+                return {Outcome::kUnavailable, lastLine(started.err)};
+            }
+            const std::string_view said = started.out;
+            (void)std::from_chars(said.data(), said.data() + said.size(), keeperId);
+            if (!started.succeeded() || keeperId <= 0) {
+                end();
+                return {Outcome::kFailed,
+                        "LibreOffice could not be started: " + started.failure(keep.timeLimit)};
+            }
+        }
+        const Command command{python_,
+                              {"-I", script_, "convert", pipe_, std::to_string(keeperId),
+                               seconds(std::min(timeLeft(deadline), kStartLimit)), source, target,
+                               std::string(filter)},
+                              "/dev/null",
+                              timeLeft(deadline)};
+        const ProcessResult done = runner_.run(command);
+        if (done.succeeded()) return {Outcome::kConverted, {}};
+        const bool exited = done.end == ProcessResult::End::kExited;
+        if (exited && done.code == kRefused) return {Outcome::kFailed, lastLine(done.err)};
+        end();
+        if (exited && done.code == kNoUno) return {Outcome::kUnavailable, lastLine(done.err)};
+        return {done.end == ProcessResult::End::kTimedOut ? Outcome::kTimedOut : Outcome::kFailed,
+                "LibreOffice " + done.failure(command.timeLimit)};
+    } catch (const Interrupted&) {
+        end();
+        throw;
+    }
+}
+
+}  // namespace xdoc2txt
