@@ -120,8 +120,13 @@ TEST_F(Warm, ADamagedDocumentFailsAndTheNextConvertsWarm) {
 }
 
 TEST_F(Warm, EndsAfterItsIdleTime) {
-    (void)convert(kRtf, {"XDOC2TXT_SOFFICE_IDLE=1"});
-    EXPECT_TRUE(exists(cache_.path() + "/xdoc2txt/lo-warm/profile")) << "none was started";
+    // A warm start that fails falls back to a fresh one, which converts as
+    // well; on a loaded machine the first may, so a second start is allowed.
+    const std::string profile = cache_.path() + "/xdoc2txt/lo-warm/profile";
+    for (int start = 0; start < 2 && !exists(profile); ++start) {
+        (void)convert(kRtf, {"XDOC2TXT_SOFFICE_IDLE=1"});
+    }
+    ASSERT_TRUE(exists(profile)) << "none was started";
     bool gone = false;  // within a generous safety limit
     for (int i = 0; i < 600 && !gone; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
