@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Draws Quillmark's icon and writes it as a Windows .ico with three images:
-32x32 in 2 colours, 32x32 in 16 colours and 16x16 in 16 colours.
+32x32 in 2 colours, 32x32 in 16 colours and 16x16 in 16 colours, or as a
+PNG of one size for the Linux desktop.
 
 The picture: a sheet of paper with lines of text and a folded corner, and a
-quill pen lying across it. Usage: make-icon.py OUTPUT.ico
+quill pen lying across it. Usage: make-icon.py OUTPUT.ico | OUTPUT.png SIZE
 """
 import struct
 import sys
+import zlib
 
 # The 16-colour palette (the classic VGA colours), as (blue, green, red).
 VGA = [(0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128), (128, 0, 0), (128, 0, 128),
@@ -73,7 +75,24 @@ def bitmap(pixels, bits):
     return header + table + colour + mask
 
 
+def png(pixels):
+    """The picture as an RGBA PNG, transparent where the icon is."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    size = len(pixels)
+    rows = b"".join(b"\0" + b"".join(bytes((0, 0, 0, 0)) if p is TRANSPARENT else
+                                      bytes(tuple(reversed(VGA[p])) + (255,)) for p in row)
+                    for row in pixels)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
+            + chunk(b"IEND", b""))
+
+
 def main():
+    if sys.argv[1].endswith(".png"):
+        with open(sys.argv[1], "wb") as f:
+            f.write(png(draw(int(sys.argv[2]))))
+        return
     images = [(32, 1, 2), (32, 4, 16), (16, 4, 16)]
     data = [bitmap(draw(size), bits) for size, bits, _ in images]
     out = struct.pack("<HHH", 0, 1, len(images))

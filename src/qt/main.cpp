@@ -1,11 +1,15 @@
 // The Linux program: one window, Form1, on Qt 6 Widgets.
 
 #include <QApplication>
+#include <QIcon>
 
 #include "program.h"
 
 int main(int argc, char** argv) {
     const QApplication app(argc, argv);
+    // The installed desktop entry and icon (quillmark.desktop, quillmark.png).
+    QGuiApplication::setDesktopFileName(u"quillmark"_qs);
+    QApplication::setWindowIcon(QIcon::fromTheme(u"quillmark"_qs));
     // Texts are read and pages written in the locale's code page (QApplication
     // has set the locale from the environment).
     quill::qt::Program program(quill::qt::localeCodePage());
