@@ -82,9 +82,22 @@ void MainWindow::placeControls() {
 
 void MainWindow::setOuterSizeTwips(int width, int height) {
     // The frame's part of the outer size is known once the window manager
-    // has framed the window; before that the size is the client area's.
+    // has framed the window, which then moves it; until then the size is
+    // the client area's.
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(twipsToPixels(width) - frame.width(), twipsToPixels(height) - frame.height());
+    if (frame.isNull()) {
+        unframedOuter_ = QSize(width, height);
+    } else {
+        unframedOuter_.reset();
+    }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (unframedOuter_ && frameGeometry().size() != geometry().size()) {
+        setOuterSizeTwips(unframedOuter_->width(), unframedOuter_->height());
+    }
 }
 
 void MainWindow::closeForGood() {

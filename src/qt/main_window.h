@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "intake/drop_intake.h"
 #include "ui/layout.h"
@@ -36,7 +37,8 @@ public:
     [[nodiscard]] QPushButton& command2() noexcept { return command2_; }
     [[nodiscard]] QPushButton& command3() noexcept { return command3_; }
     [[nodiscard]] int twipsToPixels(int twips) const;
-    // The window's outer size in twips, as the program sets it at start-up.
+    // The window's outer size in twips, as the program sets it at start-up;
+    // set again once the window manager has framed the window.
     void setOuterSizeTwips(int width, int height);
     // Closes the window for good: no close request is asked of the program.
     void closeForGood();
@@ -47,6 +49,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void placeControls();
@@ -57,6 +60,7 @@ private:
     QPushButton command2_{this};
     QPushButton command3_{this};
     bool closing_ = false;
+    std::optional<QSize> unframedOuter_;  // in twips, until the frame is known
 };
 
 // The local files of dropped data (file URLs of text/uri-list), in the order

@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "native_files.h"
@@ -75,11 +76,18 @@ void QtPlatform::setCommand2Enabled(bool enabled) {
     window_.command2().setEnabled(enabled);
 }
 
-// Changing a window's flags hides it: a shown window is shown again.
+// A shown window changes its state in place (the widget's own flags would
+// make a new native window, hidden and shown again); one not yet made takes
+// the flag when it is made.
 void QtPlatform::setStacking(Stacking order) {
-    const bool shown = window_.isVisible();
-    window_.setWindowFlag(Qt::WindowStaysOnTopHint, order == Stacking::Topmost);
-    if (shown) window_.show();
+    const Qt::WindowFlags flags =
+        window_.windowFlags().setFlag(Qt::WindowStaysOnTopHint, order == Stacking::Topmost);
+    if (QWindow* shown = window_.windowHandle()) {
+        shown->setFlags(flags);
+        window_.overrideWindowFlags(flags);
+    } else {
+        window_.setWindowFlags(flags);
+    }
     if (order == Stacking::Bottom) window_.lower();
 }
 

@@ -1,15 +1,18 @@
-// The Linux program as a whole on Qt's offscreen platform: a document
-// dropped on Form1 and converted through the program's own console by a
-// converter stand-in, its page written in UTF-8; and the keys of that
+// The Linux program as a whole on an X display with a window manager: a
+// document dropped on Form1 and converted through the program's own console
+// by a converter stand-in, its page written in UTF-8, the window below the
+// console during the run and on top again after it; and the keys of that
 // console.
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "program.h"
+#include "ui/layout.h"
 #include "ui/status_texts.h"
 
 namespace quill::qt {
@@ -26,10 +29,23 @@ class ProgramTest : public QObject {
         file.write(bytes);
     }
 
+    // What the window manager says of a window's state ("" for the root's).
+    static QString xprop(WId window, const QString& property) {
+        QProcess xprop;
+        xprop.start(u"xprop"_qs, window ? QStringList{u"-id"_qs, QString::number(window), property}
+                                        : QStringList{u"-root"_qs, property});
+        xprop.waitForFinished();
+        return QString::fromUtf8(xprop.readAllStandardOutput());
+    }
+
 private slots:
     void aDroppedDocumentBecomesAPage() {
-        // The converter stand-in writes the text beside its source.
-        write(u"xdoc2txt"_qs, "#!/bin/sh\nprintf '第一行 & <line>\\n' > \"${2%.*}.txt\"\n");
+        // The converter stand-in notes the stacking while it runs and writes
+        // the text beside its source.
+        write(u"xdoc2txt"_qs,
+              "#!/bin/sh\nxprop -id \"$QUILL_WINDOW\" _NET_WM_STATE > \"$0.state\"\n"
+              "xprop -root _NET_CLIENT_LIST_STACKING > \"$0.stacking\"\n"
+              "printf '第一行 & <line>\\n' > \"${2%.*}.txt\"\n");
         QVERIFY(QFile::setPermissions(path(u"xdoc2txt"_qs),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         write(u"it's a $doc.doc"_qs, "");
@@ -37,6 +53,15 @@ private slots:
         Program program(nullptr,  // UTF-8
                         {.program = dir_.path(), .runtime = dir_.path()});
         QVERIFY(program.start());
+        const WId window = program.window().winId();
+        qputenv("QUILL_WINDOW", QByteArray::number(window));
+        QTRY_VERIFY(xprop(window, u"_NET_WM_STATE"_qs).contains(u"_NET_WM_STATE_ABOVE"));
+        // The strip's outer size, frame included, once the window is framed.
+        const MainWindow& shown = program.window();
+        QTRY_VERIFY(shown.frameGeometry().size() != shown.geometry().size());
+        QTRY_COMPARE(shown.frameGeometry().size(),
+                     QSize(shown.twipsToPixels(layout::kStripWidth),
+                           shown.twipsToPixels(layout::kStripHeight)));
         // Only one program at a time.
         Program second(std::make_shared<const IconvCodePage>(932),
                        {.program = dir_.path(), .runtime = dir_.path()});
@@ -60,6 +85,14 @@ private slots:
         QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());
         QCOMPARE(QGuiApplication::clipboard()->text(), u"exit"_qs);
         QVERIFY(program.platform().console()->ended());
+
+        // During the run the window was neither on top nor above the console.
+        QFile during(path(u"xdoc2txt.state"_qs)), stacking(path(u"xdoc2txt.stacking"_qs));
+        QVERIFY(during.open(QIODevice::ReadOnly) && stacking.open(QIODevice::ReadOnly));
+        QVERIFY(!during.readAll().contains("_NET_WM_STATE_ABOVE"));
+        QVERIFY(!stacking.readAll().trimmed().endsWith(
+            "0x" + QByteArray::number(static_cast<qulonglong>(window), 16)));
+        QTRY_VERIFY(xprop(window, u"_NET_WM_STATE"_qs).contains(u"_NET_WM_STATE_ABOVE"));
     }
 
     // Keys go to the run's console only, in the two notations the core
