@@ -18,6 +18,7 @@ window tree and the programs' output in the failures folder.
 """
 
 import argparse
+import contextlib
 import html
 import os
 import pathlib
@@ -28,6 +29,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 
 SKIP = 77
 DPI = 96  # Qt's logical DPI on an X server that sets no Xft.dpi
@@ -100,16 +102,20 @@ class Session:
         self.started = []  # every process started here, by pid
         self.logs = {}
         self.home = root / "home"
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LANGUAGE", "QT_"))}
-        self.env.update(QT_QPA_PLATFORM="xcb", LANG="ja_JP.UTF-8")
-        self.program_env = dict(self.env, HOME=str(self.home), XDG_RUNTIME_DIR=str(root / "runtime"),
-                                XDG_CACHE_HOME=str(root / "cache"), XDG_CONFIG_HOME=str(self.home / ".config"),
-                                XDOC2TXT_SOFFICE_IDLE="5")  # the kept LibreOffice ends soon after its last use
+        for folder in ("home", "runtime", "cache", "documents", "source-runtime"):
+            (root / folder).mkdir(mode=0o700)
+        base = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LANGUAGE", "QT_", "XDG_"))}
+        base.update(QT_QPA_PLATFORM="xcb", LANG="ja_JP.UTF-8")
+        self.source_env = dict(base, XDG_RUNTIME_DIR=str(root / "source-runtime"))
+        # The kept LibreOffice, if one starts, ends soon after its last use.
+        self.program_env = dict(base, HOME=str(self.home), XDG_RUNTIME_DIR=str(root / "runtime"),
+                                XDG_CACHE_HOME=str(root / "cache"), XDOC2TXT_SOFFICE_IDLE="5")
 
     def start(self, name, command, env):
         log = self.root / (name + ".log")
-        process = subprocess.Popen(command, env=env, cwd=self.root, stdin=subprocess.DEVNULL,
-                                   stdout=open(log, "wb"), stderr=subprocess.STDOUT)
+        with open(log, "wb") as out:
+            process = subprocess.Popen(command, env=env, cwd=self.root, stdin=subprocess.DEVNULL,
+                                       stdout=out, stderr=subprocess.STDOUT)
         self.started.append(process)
         self.logs[name] = log
         return process
@@ -143,8 +149,6 @@ class Session:
         program = prefix / "bin" / "quillmark"
         if not program.is_symlink():
             raise Failure("%s is not the link to the program" % program)
-        for folder in ("home", "runtime", "cache", "documents"):
-            (self.root / folder).mkdir(mode=0o700)
 
         documents = pathlib.Path(self.args.documents)
         dropped = {}
@@ -167,7 +171,7 @@ class Session:
             raise Failure("the first program's windows changed: %s" % windows_of(first.pid))
 
         # The other program, away from Quillmark's window (which stays on top).
-        source = self.start("drag-source", [self.args.drag_source, *dropped], self.env)
+        source = self.start("drag-source", [self.args.drag_source, *dropped], self.source_env)
         source_window = poll("drag source window", lambda: list(windows_of(source.pid)), 60)[0]
         xdotool("windowmove", "--sync", source_window, 700, 500)
         poll("drag source moved", lambda: geometry(source_window)[:2] == (700, 500), 10)
@@ -227,29 +231,24 @@ class Session:
             subprocess.run(["xwininfo", "-root", "-tree"], stdout=out, stderr=subprocess.STDOUT)
         with open(failures / "processes.txt", "w") as out:
             for pid in self.ours():
-                out.write("%d %s\n" % (pid, pathlib.Path("/proc/%d/cmdline" % pid).read_bytes()
-                                       .replace(b"\0", b" ").decode(errors="replace")))
+                with contextlib.suppress(OSError):
+                    out.write("%d %s\n" % (pid, pathlib.Path("/proc/%d/cmdline" % pid).read_bytes()
+                                           .replace(b"\0", b" ").decode(errors="replace")))
         for log in self.logs.values():
             shutil.copyfile(log, failures / log.name)
         with open(failures / "documents.txt", "w") as out:
             out.writelines("%s\n" % p.name for p in sorted((self.root / "documents").glob("*")))
 
     def end_processes(self):
-        """Ends, by pid, whatever was started here and still runs."""
+        """Ends, by pid, whatever was started here and still runs: TERM, then KILL."""
         xdotool("mouseup", 1)
-        pids = {p.pid for p in self.started if p.poll() is None} | set(self.ours())
+        running = lambda: {p.pid for p in self.started if p.poll() is None} | set(self.ours())
         for sig in (signal.SIGTERM, signal.SIGKILL):
-            for pid in pids:
-                try:
+            for pid in running():
+                with contextlib.suppress(ProcessLookupError):
                     os.kill(pid, sig)
-                except ProcessLookupError:
-                    pass
-            try:
-                poll("end of %s" % sorted(pids), lambda: all(p.poll() is not None for p in self.started)
-                     and not self.ours(), 10)
-                break
-            except Failure:
-                pids = {p.pid for p in self.started if p.poll() is None} | set(self.ours())
+            with contextlib.suppress(Failure):
+                return poll("end of the processes", lambda: not running(), 10)
 
 
 def main():
@@ -270,6 +269,8 @@ def main():
             print("passed: three documents dragged in, converted and the program closed")
             return 0
         except Exception as error:  # a Failure, or a fault of this script's
+            if not isinstance(error, Failure):
+                traceback.print_exc()
             failures.mkdir(parents=True)
             session.keep_evidence()
             print("FAILED: %s\n(screen, windows and logs in %s)" % (error, failures))
