@@ -66,8 +66,9 @@ def poll(what, condition, limit, every=0.1):
 
 
 def xdotool(*args):
+    """What xdotool prints; its --sync waits are cut short after 30 s."""
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
-                          check=False).stdout
+                          timeout=30).stdout
 
 
 def windows_of(pid):
@@ -122,15 +123,13 @@ class Session:
 
     def ours(self):
         """The pids of the processes running with the program's home: it and all it started."""
-        mark = b"\0HOME=" + str(self.home).encode() + b"\0"
-        found = []
-        for entry in pathlib.Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and mark in b"\0" + (entry / "environ").read_bytes():
-                    found.append(int(entry.name))
-            except OSError:
-                pass
-        return found
+        mark = b"\0HOME=%s\0" % bytes(self.home)
+
+        def marked(entry):
+            with contextlib.suppress(OSError):
+                return mark in b"\0" + (entry / "environ").read_bytes()
+
+        return [int(e.name) for e in pathlib.Path("/proc").iterdir() if e.name.isdigit() and marked(e)]
 
     def main_window(self, pid):
         """Quillmark's window (not its console), once it is shown."""
@@ -155,6 +154,8 @@ class Session:
         for file, (name, phrases) in DOCUMENTS.items():
             shutil.copyfile(documents / file, self.root / "documents" / name)
             dropped[self.root / "documents" / name] = phrases or paragraph_phrases(documents)
+        if min(len(phrases) for phrases in dropped.values()) < 3:
+            raise Failure("too few phrases to look for: %s" % dropped)
 
         first = self.start("quillmark", [program], self.program_env)
         window = self.main_window(first.pid)
@@ -173,7 +174,7 @@ class Session:
         # The other program, away from Quillmark's window (which stays on top).
         source = self.start("drag-source", [self.args.drag_source, *dropped], self.source_env)
         source_window = poll("drag source window", lambda: list(windows_of(source.pid)), 60)[0]
-        xdotool("windowmove", "--sync", source_window, 700, 500)
+        xdotool("windowmove", source_window, 700, 500)
         poll("drag source moved", lambda: geometry(source_window)[:2] == (700, 500), 10)
 
         # Pressed on the source, dragged over to the prompt box, let go once
@@ -230,10 +231,7 @@ class Session:
         with open(failures / "windows.txt", "w") as out:
             subprocess.run(["xwininfo", "-root", "-tree"], stdout=out, stderr=subprocess.STDOUT)
         with open(failures / "processes.txt", "w") as out:
-            for pid in self.ours():
-                with contextlib.suppress(OSError):
-                    out.write("%d %s\n" % (pid, pathlib.Path("/proc/%d/cmdline" % pid).read_bytes()
-                                           .replace(b"\0", b" ").decode(errors="replace")))
+            subprocess.run(["ps", "-o", "pid,args", "-p", ",".join(map(str, self.ours() or [0]))], stdout=out)
         for log in self.logs.values():
             shutil.copyfile(log, failures / log.name)
         with open(failures / "documents.txt", "w") as out:
