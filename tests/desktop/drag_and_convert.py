@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The installed Quillmark on an X display, worked as a user works it.
 
-  drag_and_convert.py --build DIR --drag-source PROGRAM --documents DIR --failures DIR
+  drag_and_convert.py --cmake CMAKE --build DIR --drag-source PROGRAM --documents DIR --failures DIR
 
 Installs the build into a temporary prefix and starts bin/quillmark there with
 a home, runtime and cache folder of its own under ja_JP.UTF-8. A second start
@@ -141,7 +141,7 @@ class Session:
 
     def run(self):
         prefix = self.root / "prefix"
-        installed = subprocess.run(["cmake", "--install", self.args.build, "--prefix", prefix],
+        installed = subprocess.run([self.args.cmake, "--install", self.args.build, "--prefix", prefix],
                                    capture_output=True, text=True)
         if installed.returncode != 0:
             raise Failure("cmake --install failed:\n" + installed.stdout + installed.stderr)
@@ -251,7 +251,7 @@ class Session:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--build", "--drag-source", "--documents", "--failures"):
+    for option in ("--cmake", "--build", "--drag-source", "--documents", "--failures"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     unavailable = pathlib.Path(args.documents) / "unavailable"
