@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """The installed Quillmark on an X display, worked as a user works it.
 
-  drag_and_convert.py --cmake CMAKE --build DIR --drag-source PROGRAM --documents DIR --failures DIR
+  drag_and_convert.py (--cmake CMAKE --build DIR | --deb FOLDER) --drag-source PROGRAM
+                      --documents DIR --failures DIR
 
-Installs the build into a temporary prefix and starts bin/quillmark there with
+Installs the build into a temporary prefix (or unpacks the Debian package in
+FOLDER, whose dependencies apt must be able to install) and starts bin/quillmark there with
 a home, runtime and cache folder of its own under ja_JP.UTF-8. A second start
 must end at once, with status 0 and no window. Another program (the drag
-source) drags a PDF, an Excel workbook and a Word document onto Quillmark's
+source) drags a PDF, an Excel workbook, a Word document and a presentation
+(which LibreOffice reads) onto Quillmark's
 window by XDND while xdotool moves the pointer, and the window must take them
 as a copy. A click on 変換 開始 must write each document's page beside it,
 in UTF-8 and with the document's phrases. Closing the window through the
@@ -38,14 +41,15 @@ TEXT1 = (120, 120, 3615, 270)  # the prompt box and the start button, in twips
 COMMAND2 = (120, 480, 3615, 375)
 CONSOLE_TITLE = "Quillmark コンソール"
 # The documents, under the names they are dropped with, and phrases of each
-# page (those xdoc2txt's tests find in the texts; the Word document's are its
-# paragraphs').
+# page (those xdoc2txt's tests find in the texts; the Word document's and the
+# presentation's are the paragraphs they were made of).
 DOCUMENTS = {
     "developers-reference-ja.pdf": ("開発者 リファレンス.pdf", [
         "パッケージの移動", "移植作業者に対して協力的になる", "メーリングリストとウェブページ"]),
     "Test97J.xls": ("Test97J.xls", [
         "漢字も入る\t漢字のデータ", "ASC\tThis Data is 'ASC Only'", "INTEGER\t12345"]),
     "ja-libreoffice.doc": ("会議 資料.doc", None),
+    "ja-libreoffice.ppt": ("スライド.ppt", None),
 }
 
 
@@ -141,10 +145,22 @@ class Session:
 
     def run(self):
         prefix = self.root / "prefix"
-        installed = subprocess.run([self.args.cmake, "--install", self.args.build, "--prefix", prefix],
-                                   capture_output=True, text=True)
-        if installed.returncode != 0:
-            raise Failure("cmake --install failed:\n" + installed.stdout + installed.stderr)
+        if self.args.deb:
+            # The package in the folder: what installing it would take, simulated
+            # (every dependency available), then its files.
+            deb = str(max(pathlib.Path(self.args.deb).glob("*.deb"), key=os.path.getmtime))
+            for command in (["apt-get", "install", "--simulate", deb],
+                            ["dpkg-deb", "--extract", deb, prefix]):
+                done = subprocess.run(command, capture_output=True, text=True)
+                if done.returncode != 0:
+                    raise Failure("%s failed:\n%s%s" % (" ".join(command), done.stdout, done.stderr))
+            prefix = prefix / "usr"
+        else:
+            installed = subprocess.run(
+                [self.args.cmake, "--install", self.args.build, "--prefix", prefix],
+                capture_output=True, text=True)
+            if installed.returncode != 0:
+                raise Failure("cmake --install failed:\n" + installed.stdout + installed.stderr)
         program = prefix / "bin" / "quillmark"
         if not program.is_symlink():
             raise Failure("%s is not the link to the program" % program)
@@ -251,9 +267,13 @@ class Session:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--cmake", "--build", "--drag-source", "--documents", "--failures"):
+    for option in ("--drag-source", "--documents", "--failures"):
         parser.add_argument(option, required=True)
+    for option in ("--cmake", "--build", "--deb"):
+        parser.add_argument(option)
     args = parser.parse_args()
+    if not args.deb and not (args.cmake and args.build):
+        parser.error("give --cmake and --build, or --deb")
     unavailable = pathlib.Path(args.documents) / "unavailable"
     if unavailable.exists():
         print("skipped: the documents are unavailable: " + unavailable.read_text().strip())
@@ -264,7 +284,7 @@ def main():
         session = Session(args, pathlib.Path(root))
         try:
             session.run()
-            print("passed: three documents dragged in, converted and the program closed")
+            print("passed: the documents dragged in, converted and the program closed")
             return 0
         except Exception as error:  # a Failure, or a fault of this script's
             if not isinstance(error, Failure):
