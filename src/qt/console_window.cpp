@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
@@ -22,7 +24,8 @@ bool isExit(const QString& command) {
 constexpr int kTermGraceMs = 3000;
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(QWidget* parent) : QWidget(parent) {
+ConsoleWindow::ConsoleWindow(QProcessEnvironment environment, QWidget* parent)
+    : QWidget(parent), environment_(std::move(environment)) {
     setWindowTitle(QString::fromUtf16(kTitle));
     view_.setReadOnly(true);
     view_.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -61,6 +64,7 @@ void ConsoleWindow::startNext() {
     QProcess& process = *running_;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setProcessEnvironment(environment_);
     // Its own process group, so that closing the console ends every program
     // the command started.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });

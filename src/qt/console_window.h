@@ -25,7 +25,10 @@ class ConsoleWindow final : public QWidget {
 public:
     static constexpr const char16_t* kTitle = u"Quillmark コンソール";
 
-    explicit ConsoleWindow(QWidget* parent = nullptr);
+    // The commands run in `environment`.
+    explicit ConsoleWindow(
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
+        QWidget* parent = nullptr);
     ~ConsoleWindow() override;
     ConsoleWindow(const ConsoleWindow&) = delete;
     ConsoleWindow& operator=(const ConsoleWindow&) = delete;
@@ -69,6 +72,7 @@ private:
     std::deque<QString> waiting_;
     std::unique_ptr<QProcess, DeleteLater> running_;
     QStringDecoder decoder_{QStringDecoder::System};
+    QProcessEnvironment environment_;
     bool ended_ = false;
 };
 

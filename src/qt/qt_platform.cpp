@@ -135,7 +135,11 @@ void QtPlatform::sleep(std::uint32_t milliseconds) {
 bool QtPlatform::startConsole() {
     // Consoles that have ended are no longer needed.
     std::erase_if(consoles_, [](const auto& console) { return console->ended(); });
-    consoles_.push_back(std::make_unique<ConsoleWindow>());
+    // The converter writes its texts in the code page they are read in.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDOC2TXT_ENCODING"_qs,
+                       codePage_ ? u"CP"_qs + QString::number(codePage_->codePage()) : u"UTF-8"_qs);
+    consoles_.push_back(std::make_unique<ConsoleWindow>(std::move(environment)));
     consoles_.back()->show();
     return true;
 }

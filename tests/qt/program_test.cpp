@@ -45,7 +45,7 @@ private slots:
         write(u"xdoc2txt"_qs,
               "#!/bin/sh\nxprop -id \"$QUILL_WINDOW\" _NET_WM_STATE > \"$0.state\"\n"
               "xprop -root _NET_CLIENT_LIST_STACKING > \"$0.stacking\"\n"
-              "printf '第一行 & <line>\\n' > \"${2%.*}.txt\"\n");
+              "printf '第一行 & <line> %s\\n' \"$XDOC2TXT_ENCODING\" > \"${2%.*}.txt\"\n");
         QVERIFY(QFile::setPermissions(path(u"xdoc2txt"_qs),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         write(u"it's a $doc.doc"_qs, "");
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QByteArray written = page.readAll();
         QVERIFY(written.contains("charset=utf-8"));
-        QVERIFY(written.contains("第一行 &amp; &lt;line&gt;"));
+        QVERIFY(written.contains("第一行 &amp; &lt;line&gt; UTF-8"));  // the encoding asked
         QCOMPARE(program.window().text1().text(), QStringView(texts::kPrompt).toString());
         QCOMPARE(program.window().command2().text(), QStringView(texts::kStart).toString());
         QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());
