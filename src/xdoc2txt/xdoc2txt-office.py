@@ -156,6 +156,7 @@ def convert(pipe, keeper, wait, source, target, export_filter):
         from com.sun.star.connection import NoConnectException
         from com.sun.star.io import IOException
         from com.sun.star.lang import IllegalArgumentException
+        from com.sun.star.uno import RuntimeException
     except ImportError:
         print("python3-uno is not installed", file=sys.stderr)
         return MISSING
@@ -175,18 +176,20 @@ def convert(pipe, keeper, wait, source, target, export_filter):
     resolver = local.ServiceManager.createInstanceWithContext(
         "com.sun.star.bridge.UnoUrlResolver", local)
     deadline = time.monotonic() + float(wait)
+    # A LibreOffice on a new profile may restart once it has started, which
+    # drops a bridge made meanwhile: the bridge is made again.
     while True:
         try:
             office = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
+            desktop = office.ServiceManager.createInstanceWithContext(
+                "com.sun.star.frame.Desktop", office)
             break
-        except NoConnectException:
+        except (NoConnectException, RuntimeException):
             if not alive(int(keeper)) or time.monotonic() >= deadline:
                 print("LibreOffice does not answer on its pipe", file=sys.stderr)
                 return UNREACHABLE
             time.sleep(0.05)
     try:
-        desktop = office.ServiceManager.createInstanceWithContext(
-            "com.sun.star.frame.Desktop", office)
         document = desktop.loadComponentFromURL(
             uno.systemPathToFileUrl(source), "_blank", 0,
             properties(Hidden=True, ReadOnly=True,
