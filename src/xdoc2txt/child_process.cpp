@@ -16,48 +16,30 @@
 #include <utility>
 
 #include "interruption.h"
+#include "sandbox.h"
+#include "unique_fd.h"
 
 namespace xdoc2txt {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Where descriptors passed to a child are copied before they take their
+// numbers from 3 on.
+constexpr int kFirstHighFd = 100;
+
 // More output than any text could need ends the reader.
 constexpr std::size_t kMaxOutput = std::size_t{512} << 20;
 
-// A file descriptor, closed on destruction.
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    [[nodiscard]] int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
 struct Pipe {
-    Fd read, write;
+    UniqueFd read, write;
 };
 
 bool makePipe(Pipe& pipe) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-    pipe.read = Fd(fds[0]);
-    pipe.write = Fd(fds[1]);
+    pipe.read = UniqueFd(fds[0]);
+    pipe.write = UniqueFd(fds[1]);
     return ::fcntl(fds[0], F_SETFL, O_NONBLOCK) == 0;
 }
 
@@ -78,7 +60,7 @@ struct SpawnSetup {
 };
 
 // Reads what a pipe holds now; false once it is at its end.
-bool drain(Fd& fd, std::string& into) {
+bool drain(UniqueFd& fd, std::string& into) {
     std::array<char, 65536> buffer;
     for (;;) {
         const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
@@ -153,10 +135,18 @@ std::string ProcessResult::failure(std::chrono::milliseconds timeLimit) const {
     return reason;
 }
 
-ProcessRunner::ProcessRunner(std::vector<std::string> environment)
-    : environment_(std::move(environment)) {}
+ProcessRunner::ProcessRunner(std::vector<std::string> environment, const Sandbox* sandbox)
+    : environment_(std::move(environment)), sandbox_(sandbox) {}
 
 ProcessResult ProcessRunner::run(const Command& command) const {
+    if (!sandbox_ || !command.view.confined()) return spawn(command);
+    Sandbox::Wrapped wrapped = sandbox_->wrap(command, true);
+    const ProcessResult result = spawn(wrapped.command);
+    Sandbox::checkSetUp(wrapped, result);
+    return result;
+}
+
+ProcessResult ProcessRunner::spawn(const Command& command) const {
     ProcessResult result;
     Pipe out, err;
     if (!makePipe(out) || !makePipe(err)) {
@@ -173,12 +163,29 @@ ProcessResult ProcessRunner::run(const Command& command) const {
     posix_spawnattr_setpgroup(&setup.attr, 0);
     posix_spawnattr_setsigmask(&setup.attr, &none);
     posix_spawnattr_setsigdefault(&setup.attr, &all);
-    posix_spawn_file_actions_addopen(&setup.actions, 0, command.input.c_str(), O_RDONLY, 0);
+    if (command.inputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&setup.actions, command.inputFd, 0);
+    } else {
+        posix_spawn_file_actions_addopen(&setup.actions, 0, command.input.c_str(), O_RDONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&setup.actions, out.write.get(), 1);
     posix_spawn_file_actions_adddup2(&setup.actions, err.write.get(), 2);
+    // The descriptors passed, first copied above the numbers they take, so
+    // that no copy overwrites one still to be copied.
+    std::vector<UniqueFd> passed;
+    for (std::size_t i = 0; i < command.passed.size(); ++i) {
+        passed.emplace_back(::fcntl(command.passed[i], F_DUPFD_CLOEXEC, kFirstHighFd));
+        if (!passed.back()) {
+            result.code = errno;
+            return result;
+        }
+        posix_spawn_file_actions_adddup2(&setup.actions, passed.back().get(),
+                                         3 + static_cast<int>(i));
+    }
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // Nothing else xdoc2txt's parent left open reaches the reader.
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions,
+                                             3 + static_cast<int>(command.passed.size()));
 #endif
 
     std::vector<char*> argv;

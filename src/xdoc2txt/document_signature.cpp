@@ -50,6 +50,14 @@ bool isLotus(std::string_view head) {
 
 }  // namespace
 
+bool looksLikeText(std::string_view head) {
+    return isText(head);
+}
+
+bool isBinaryExcel(std::string_view head) {
+    return startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || isOldExcel(head);
+}
+
 bool looksLikeDocument(Format format, std::string_view head) {
     if (isContainer(head) || isText(head)) return true;
     switch (format) {

@@ -17,4 +17,13 @@ inline constexpr std::size_t kSignatureBytes = 65536;
 
 [[nodiscard]] bool looksLikeDocument(Format format, std::string_view head);
 
+// Whether the file is text itself. A binary document that LibreOffice could
+// read only with its plain-text import is damaged, and gives no text.
+[[nodiscard]] bool looksLikeText(std::string_view head);
+
+// Whether it is a binary Excel workbook of any version (not a ZIP package):
+// LibreOffice's "MS Excel 97" import reads them all, and a damaged one fails
+// instead of being read as text.
+[[nodiscard]] bool isBinaryExcel(std::string_view head);
+
 }  // namespace xdoc2txt

@@ -35,16 +35,28 @@ fails on is converted by a fresh LibreOffice in the time left; one it does
 not finish in time fails. XDOC2TXT_SOFFICE_WARM=0 starts LibreOffice afresh
 for every document instead.
 
+Sandbox: every reader runs under bubblewrap (bwrap), in namespaces of its
+own with no capability and no network, seeing the system's programs and
+data read-only, the document read-only and a folder of its own to write in:
+none of your files, other users' files, your environment or the network.
+Where bwrap is missing or cannot make its namespaces (unprivileged user
+namespaces turned off, or Ubuntu's AppArmor restriction), the conversion
+fails with exit code 8. XDOC2TXT_SANDBOX=0 runs the readers unconfined, as
+your own programs with all your rights, and says so on standard error: a
+hostile document that takes over a reader then gets what you can reach.
+
 Exit codes:
   0  the text was written, or the source is a .txt
   1  an unexpected internal fault
   2  usage: wrong arguments, an unknown XDOC2TXT_ENCODING or a bad setting
-     (XDOC2TXT_TIMEOUT, XDOC2TXT_SOFFICE_WARM, XDOC2TXT_SOFFICE_IDLE)
+     (XDOC2TXT_TIMEOUT, XDOC2TXT_SOFFICE_WARM, XDOC2TXT_SOFFICE_IDLE,
+     XDOC2TXT_SANDBOX)
   3  the source is missing, not a regular file, or unreadable
   4  the suffix names no supported format
   5  no converter for this format (Ichitaro, or its readers are not installed)
   6  conversion failed: every reader failed, found no text, or ran out of time
   7  the text could not be written beside the source
+  8  the readers' sandbox: bwrap is not installed or cannot set it up
 On failure, one line on standard error names the source and the reason.
 )";
 }

@@ -16,6 +16,7 @@ enum class ExitCode : int {
     kNoConverter = 5,       // no reader for this format is available
     kConversionFailed = 6,  // every reader failed, gave no text, or ran out of time
     kNotWritable = 7,       // the text could not be written beside the source
+    kNoSandbox = 8,         // the readers' sandbox is missing or cannot be set up
 };
 
 // A failure that ends the run with its exit code and a one-line reason.

@@ -24,11 +24,17 @@ public:
         return ReadResult::missing(name_ + " is not installed (" + package_ + ")");
     }
 
-    // The command's output, or why there is none.
-    [[nodiscard]] ReadResult run(std::vector<std::string> args,
+    // The command's output, or why there is none. The command sees what the
+    // view shows.
+    [[nodiscard]] ReadResult run(std::vector<std::string> args, SandboxView view,
                                  const std::string& input = "/dev/null") const {
         if (!installed()) return missing();
-        Command command{program_, std::move(args), input, tools_.timeLimit};
+        Command command;
+        command.program = program_;
+        command.args = std::move(args);
+        command.input = input;
+        command.timeLimit = tools_.timeLimit;
+        command.view = std::move(view);
         ProcessResult result = tools_.runner.run(command);
         if (!result.succeeded())
             return ReadResult::failed(name_ + " " + result.failure(command.timeLimit));
@@ -42,14 +48,34 @@ private:
     std::string program_;
 };
 
-// xdoc2txt-read.py: exit status 3 says a library it needs is missing.
-ReadResult runHelper(const ReaderTools& tools, const std::string& mode, const std::string& file) {
+// A view that shows the reader the source, read-only, and the path it
+// finds it by.
+struct Seen {
+    SandboxView view;
+    std::string source;
+};
+Seen seeing(const ReaderTools& tools, const std::string& source) {
+    Seen seen{tools.runner.view(), {}};
+    seen.source = seen.view.readOnly(source, "document" + tools.suffix);
+    return seen;
+}
+
+// xdoc2txt-read.py on a file the view shows, or on its standard input
+// (file "/dev/stdin", input given): exit status 3 says a library it needs
+// is missing.
+ReadResult runHelper(const ReaderTools& tools, const std::string& mode, SandboxView view,
+                     const std::string& file, int input = -1) {
     const std::string name = "xdoc2txt-read.py " + mode;
     if (!findProgram(tools.python, {}))
         return ReadResult::missing(tools.python + " is not installed");
     if (tools.helperScript.empty()) return ReadResult::missing("xdoc2txt-read.py is missing");
-    Command command{
-        tools.python, {"-I", tools.helperScript, mode, file}, "/dev/null", tools.timeLimit};
+    const std::string script = view.readOnly(tools.helperScript, "xdoc2txt-read.py");
+    Command command;
+    command.program = tools.python;
+    command.args = {"-I", script, mode, file};
+    command.timeLimit = tools.timeLimit;
+    command.view = std::move(view);
+    command.inputFd = input;
     ProcessResult result = tools.runner.run(command);
     if (result.end == ProcessResult::End::kExited && result.code == 3) {
         return ReadResult::missing(lastLine(result.err));
@@ -62,7 +88,9 @@ ReadResult runHelper(const ReaderTools& tools, const std::string& mode, const st
 Reader pdftotext(const ReaderTools& tools, const std::string& source) {
     return {
         "pdftotext", [&tools, source] {
-            return Tool(tools, "pdftotext", "poppler-utils").run({"-enc", "UTF-8", source, "-"});
+            Seen seen = seeing(tools, source);
+            return Tool(tools, "pdftotext", "poppler-utils")
+                .run({"-enc", "UTF-8", seen.source, "-"}, std::move(seen.view));
         }};
 }
 
@@ -70,12 +98,17 @@ Reader antiword(const ReaderTools& tools, const std::string& source) {
     // -w 0: paragraphs unwrapped.
     return {
         "antiword", [&tools, source] {
-            return Tool(tools, "antiword", "antiword").run({"-m", "UTF-8.txt", "-w", "0", source});
+            Seen seen = seeing(tools, source);
+            return Tool(tools, "antiword", "antiword")
+                .run({"-m", "UTF-8.txt", "-w", "0", seen.source}, std::move(seen.view));
         }};
 }
 
 Reader xlrd(const ReaderTools& tools, const std::string& source) {
-    return {"xlrd", [&tools, source] { return runHelper(tools, "xls", source); }};
+    return {"xlrd", [&tools, source] {
+                Seen seen = seeing(tools, source);
+                return runHelper(tools, "xls", std::move(seen.view), seen.source);
+            }};
 }
 
 // w3m reads the page from its standard input (it would take a name for a
@@ -89,14 +122,15 @@ Reader w3m(const ReaderTools& tools, const std::string& source) {
                 std::vector<std::string> args = {"-dump", "-T",    "text/html", "-O",
                                                  "UTF-8", "-cols", "10000"};
                 if (!declaredCharset(*page)) {
-                    const ReadResult guess = Tool(tools, "uchardet", "uchardet").run({}, source);
+                    const ReadResult guess =
+                        Tool(tools, "uchardet", "uchardet").run({}, tools.runner.view(), source);
                     if (guess.kind == ReadResult::Kind::kText) {
                         if (auto charset = w3mCharsetFor(guess.text)) {
                             args.insert(args.end(), {"-I", *charset});
                         }
                     }
                 }
-                return w3m.run(std::move(args), source);
+                return w3m.run(std::move(args), tools.runner.view(), source);
             }};
 }
 
@@ -105,7 +139,9 @@ Reader wks2csv(const ReaderTools& tools, const std::string& source) {
     return {
         "wks2csv", [&tools, source] {
             const Tool wks2csv(tools, "wks2csv", "libwps-tools");
-            const ReadResult count = wks2csv.run({"-N", source});
+            Seen counted = seeing(tools, source);
+            const ReadResult count =
+                wks2csv.run({"-N", counted.source}, std::move(counted.view));
             if (count.kind != ReadResult::Kind::kText) return count;
             int sheets = 0;
             const std::string& said = count.text;
@@ -116,8 +152,10 @@ Reader wks2csv(const ReaderTools& tools, const std::string& source) {
             sheets = std::clamp(sheets, 1, 256);
             std::string text;
             for (int sheet = 1; sheet <= sheets; ++sheet) {
-                const ReadResult csv =
-                    wks2csv.run({"-D", "%Y-%m-%d", "-n", std::to_string(sheet), source});
+                Seen seen = seeing(tools, source);
+                const ReadResult csv = wks2csv.run(
+                    {"-D", "%Y-%m-%d", "-n", std::to_string(sheet), seen.source},
+                    std::move(seen.view));
                 // A sheet that cannot be read fails the whole reading, so
                 // that the next reader gives every sheet, or none is claimed.
                 if (csv.kind != ReadResult::Kind::kText) {
@@ -139,9 +177,10 @@ Reader officeText(const ReaderTools& tools, Format format, const std::string& so
                 return tools.office.convert(
                     source, format, suffix, "txt:Text (encoded):UTF8", "txt",
                     [](const std::string& text) {
-                        auto content = readWholeFile(text);
+                        auto content = readOutputFile(text);
                         return content ? ReadResult::of(std::move(*content))
-                                       : ReadResult::failed("LibreOffice's text is unreadable");
+                                       : ReadResult::failed(
+                                             "LibreOffice's text is not a file it wrote");
                     });
             }};
 }
@@ -159,7 +198,11 @@ Reader officeFlat(const ReaderTools& tools, Format format, const std::string& so
         "LibreOffice", [&tools, format, source, suffix, filter, mode] {
             return tools.office.convert(
                 source, format, suffix, filter, filter.substr(0, filter.find(':')),
-                [&tools, mode](const std::string& flat) { return runHelper(tools, mode, flat); });
+                [&tools, mode](const std::string& flat) {
+                    const UniqueFd file = openOutputFile(flat);
+                    if (!file) return ReadResult::failed("LibreOffice's output is not a file it wrote");
+                    return runHelper(tools, mode, tools.runner.view(), "/dev/stdin", file.get());
+                });
         }};
 }
 

@@ -19,6 +19,7 @@ struct ReaderTools {
     std::vector<std::string> searchPath;
     std::string python;        // Debian's interpreter (which sees python3-xlrd)
     std::string helperScript;  // xdoc2txt-read.py beside the executable
+    std::string suffix;        // the source's suffix, lower case
     std::chrono::milliseconds timeLimit;
 };
 

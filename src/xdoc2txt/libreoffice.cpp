@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,6 +121,30 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return content;
 }
 
+UniqueFd openOutputFile(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd.get(), F_SETFL, 0) != 0) {
+        return {};
+    }
+    return fd;
+}
+
+std::optional<std::string> readOutputFile(const std::string& path) {
+    const UniqueFd fd = openOutputFile(path);
+    if (!fd) return std::nullopt;
+    std::string content;
+    std::array<char, 65536> buffer;
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) return content;
+        content.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+}
+
 LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::string>& searchPath,
                          std::string cacheFolder, std::chrono::milliseconds timeLimit,
                          const WarmSettings& warm)
@@ -138,7 +164,7 @@ LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::str
     const fs::path folder = fs::canonical(program_, error).parent_path();
     if (auto office = findProgram((folder / "soffice.bin").string(), {}); office && !error) {
         warm_.emplace(runner_, warm.python, warm.script, *office, cacheFolder_,
-                      cacheFolder_ + "/lo-profile.lock", warm.idle);
+                      cacheFolder_ + "/lo-work", cacheFolder_ + "/lo-profile.lock", warm.idle);
     }
 }
 
@@ -146,7 +172,8 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
                                 std::string_view filter, std::string_view extension,
                                 const std::function<ReadResult(const std::string&)>& use) const {
     if (program_.empty()) return ReadResult::missing("LibreOffice is not installed");
-    if (!looksLikeDocument(format, readHead(source))) {
+    const std::string head = readHead(source);
+    if (!looksLikeDocument(format, head)) {
         return ReadResult::failed("LibreOffice: the file is not a document of its kind");
     }
     if (cacheFolder_.empty()) {
@@ -165,7 +192,11 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
     std::error_code error;
     fs::remove(profile + "/.lock", error);
 
-    const WorkFolder work(cacheFolder_);
+    // Working folders lie in a folder of their own, which the instance kept
+    // running sees: nothing else of the cache.
+    const std::string works = cacheFolder_ + "/lo-work";
+    fs::create_directory(works, error);
+    const WorkFolder work(works);
     if (work.path().empty()) return ReadResult::failed("LibreOffice: cannot make a working folder");
     const std::string input = work.path() + "/source" + std::string(suffix);
     const std::string outFolder = work.path() + "/out";
@@ -176,8 +207,15 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
     const std::string output = outFolder + "/source." + std::string(extension);
     const Clock::time_point deadline = Clock::now() + timeLimit_;
     if (warm_) {
-        const WarmOffice::Result warm = warm_->convert(input, output, filter, deadline);
-        if (warm.outcome == WarmOffice::Outcome::kConverted && fs::exists(output, error)) {
+        const WarmOffice::Result warm =
+            warm_->convert(input, !looksLikeText(head), output, filter, deadline);
+        // A damaged document: a fresh start would read it as text too.
+        if (warm.outcome == WarmOffice::Outcome::kPlainText) {
+            return ReadResult::failed(warm.reason);
+        }
+        // What stands at the output's name is used only as a file of its own.
+        if (warm.outcome == WarmOffice::Outcome::kConverted &&
+            fs::exists(fs::symlink_status(output, error))) {
             return use(output);
         }
         if (warm.outcome == WarmOffice::Outcome::kTimedOut) {
@@ -188,20 +226,29 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
         fs::remove(output, error);
     }
 
+    fs::create_directories(profile, error);
     Command command;
     command.program = program_;
+    command.view = runner_.view();
     command.args = {"--headless",
                     "--invisible",
                     "--nologo",
                     "--norestore",
                     "--nolockcheck",
                     "--nodefault",
-                    "-env:UserInstallation=" + fileUrl(profile),
+                    "-env:UserInstallation=" + fileUrl(command.view.writable(profile, "profile")),
                     "--convert-to",
                     std::string(filter),
                     "--outdir",
-                    outFolder,
-                    input};
+                    command.view.writable(work.path(), "work") + "/out",
+                    command.view.confined() ? std::string(kInside) + "/work/" +
+                                                  fs::path(input).filename().string()
+                                            : input};
+    // A workbook read with the Excel import, not with the plain-text one that
+    // a damaged workbook would get (before the source, the last argument).
+    if (format == Format::kExcel && isBinaryExcel(head)) {
+        command.args.insert(command.args.end() - 1, "--infilter=MS Excel 97");
+    }
     command.timeLimit = timeLeft(deadline);
     // A run cut short may leave its profile half written: the next starts afresh.
     ProcessResult result;
@@ -214,7 +261,7 @@ ReadResult LibreOffice::convert(const std::string& source, Format format, std::s
     if (result.end != ProcessResult::End::kExited) fs::remove_all(profile, error);
     if (!result.succeeded()) return ReadResult::failed("LibreOffice " + result.failure(timeLimit_));
 
-    if (!fs::exists(output, error)) {
+    if (!fs::exists(fs::symlink_status(output, error))) {
         const std::string said = reportedError(result.out + "\n" + result.err);
         return ReadResult::failed("LibreOffice could not convert the file" +
                                   (said.empty() ? std::string() : ": " + said));

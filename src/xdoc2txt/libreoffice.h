@@ -5,6 +5,10 @@
 // a copy of the source with a plain name, so no source name can reach its
 // command line and nothing it writes lands beside the source.
 //
+// LibreOffice runs in the readers' sandbox, warm or cold: it sees the
+// working folder and its profile, and has no network, so it fetches nothing
+// a document links to.
+//
 // An instance kept running (warm_office.h) converts when it can; when it
 // cannot be started or reached, or fails on the document, LibreOffice is
 // started afresh for the document ("cold") with the time left. An instance
@@ -21,6 +25,7 @@
 #include "child_process.h"
 #include "reader_chain.h"
 #include "source_kind.h"
+#include "unique_fd.h"
 #include "warm_office.h"
 
 namespace xdoc2txt {
@@ -61,5 +66,11 @@ private:
 
 // The whole content of a file; nothing when it cannot be read.
 [[nodiscard]] std::optional<std::string> readWholeFile(const std::string& path);
+
+// A file a reader wrote, opened for reading only when it is a regular file
+// itself: never through a link, never a FIFO or a device. Empty otherwise.
+[[nodiscard]] UniqueFd openOutputFile(const std::string& path);
+// The whole content of such a file; nothing when it is not one or cannot be read.
+[[nodiscard]] std::optional<std::string> readOutputFile(const std::string& path);
 
 }  // namespace xdoc2txt

@@ -25,6 +25,8 @@
 #include "interruption.h"
 #include "libreoffice.h"
 #include "reader_chain.h"
+#include "sandbox.h"
+#include "seccomp_filter.h"
 #include "source_kind.h"
 #include "text_encoding.h"
 #include "text_file.h"
@@ -81,6 +83,17 @@ std::string besideExecutable(const std::string& name) {
     return ::access(script.c_str(), R_OK) == 0 ? script : std::string();
 }
 
+// Whether the readers run in the sandbox: XDOC2TXT_SANDBOX=0 turns it off.
+bool sandboxWanted() {
+    const char* setting = std::getenv("XDOC2TXT_SANDBOX");
+    if (!setting || !*setting) return true;
+    const std::string_view value(setting);
+    if (value != "0" && value != "1") {
+        usage("XDOC2TXT_SANDBOX is neither 0 nor 1: " + std::string(value));
+    }
+    return value == "1";
+}
+
 WarmSettings warmSettings() {
     WarmSettings warm;
     if (const char* setting = std::getenv("XDOC2TXT_SOFFICE_WARM"); setting && *setting) {
@@ -106,6 +119,7 @@ void convert(const std::string& source) {
     }
     const std::optional<milliseconds> timeLimit = secondsSetting("XDOC2TXT_TIMEOUT");
     const WarmSettings warm = warmSettings();
+    const bool confined = sandboxWanted();
 
     const Format format = formatOf(source);
     if (format == Format::kUnsupported) {
@@ -119,11 +133,22 @@ void convert(const std::string& source) {
                       "no converter for this format: no free reader of Ichitaro documents exists");
     }
 
+    const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
+    std::optional<Sandbox> sandbox;
+    if (confined) {
+        std::optional<std::string> bwrap = findProgram("/usr/bin/bwrap", {});
+        if (!bwrap) bwrap = findProgram("bwrap", folders);
+        if (!bwrap) throw Failure(ExitCode::kNoSandbox, missingSandboxReason());
+        sandbox.emplace(*bwrap, readerSyscallFilter());
+    } else {
+        std::fputs(unconfinedWarning().c_str(), stderr);
+    }
+
     // Made first, so that a folder that cannot take the text fails at once.
     PendingTextFile text(*textNameFor(source));
 
-    const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
-    const ProcessRunner runner(readerEnvironment(environ, homeFolder(), folders));
+    const ProcessRunner runner(readerEnvironment(environ, homeFolder(), folders),
+                               sandbox ? &*sandbox : nullptr);
     const LibreOffice office(runner, folders, cacheFolder(), timeLimit.value_or(kOfficeTimeLimit),
                              warm);
     const ReaderTools tools{runner,
@@ -131,6 +156,7 @@ void convert(const std::string& source) {
                             folders,
                             kPython,
                             besideExecutable("xdoc2txt-read.py"),
+                            suffixOf(source),
                             timeLimit.value_or(kToolTimeLimit)};
     const ChainResult read =
         readFirst(readersFor(format, absolutePath(source), suffixOf(source), tools));

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +18,7 @@
 
 #include "interruption.h"
 #include "libreoffice.h"
+#include "sandbox.h"
 
 namespace xdoc2txt {
 namespace {
@@ -32,6 +35,16 @@ constexpr milliseconds kStartLimit = std::chrono::seconds(60);
 // LibreOffice answered that it cannot read or write the document.
 constexpr int kNoUno = 3;
 constexpr int kRefused = 5;
+constexpr int kPlainText = 6;
+
+// A folder of the user's own that no one else may enter (made when
+// missing), not a link.
+bool ownPrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && ((info.st_mode & 077) == 0 || ::chmod(path.c_str(), 0700) == 0);
+}
 
 std::string seconds(milliseconds time) {
     char shown[32];
@@ -50,19 +63,23 @@ std::string pipeNameFor(std::string_view folder) {
 }
 
 WarmOffice::WarmOffice(const ProcessRunner& runner, std::string python, std::string script,
-                       std::string office, const std::string& cacheFolder, std::string lockFile,
-                       milliseconds idle)
+                       std::string office, const std::string& cacheFolder, std::string works,
+                       std::string lockFile, milliseconds idle)
     : runner_(runner),
       python_(std::move(python)),
       script_(std::move(script)),
       office_(std::move(office)),
-      folder_(cacheFolder + "/lo-warm"),
+      // Confined and unconfined instances cannot reach each other's pipe:
+      // each has a folder of its own.
+      folder_(cacheFolder + (runner.sandbox() ? "/lo-warm" : "/lo-warm-unconfined")),
+      works_(std::move(works)),
       lockFile_(std::move(lockFile)),
       pipe_(pipeNameFor(folder_)),
       idle_(idle) {}
 
 std::vector<WarmOffice::Process> WarmOffice::processes() const {
-    const std::string profile = "-env:UserInstallation=" + fileUrl(folder_ + "/profile");
+    const std::string profile = folder_ + "/profile";
+    const std::string profileUrl = "-env:UserInstallation=" + fileUrl(profile);
     std::vector<Process> found;
     std::error_code error;
     for (fs::directory_iterator entry("/proc", error), end; !error && entry != end;
@@ -78,7 +95,11 @@ std::vector<WarmOffice::Process> WarmOffice::processes() const {
             start = stop + 1;
         }
         const bool keeper = args.size() > 4 && args[3] == "keep" && args[4] == folder_;
-        if (!keeper && std::find(args.begin(), args.end(), profile) == args.end()) continue;
+        // LibreOffice names its profile, and its sandbox's bwrap the folder.
+        if (!keeper && std::find(args.begin(), args.end(), profileUrl) == args.end() &&
+            std::find(args.begin(), args.end(), profile) == args.end()) {
+            continue;
+        }
         // "pid (name) state ppid group ...": the name may hold anything.
         const std::string stat = readWholeFile("/proc/" + name + "/stat").value_or("");
         std::istringstream fields(stat.substr(std::min(stat.rfind(')'), stat.size()) + 1));
@@ -108,6 +129,7 @@ void WarmOffice::end() const {
     }
     std::error_code error;
     fs::remove_all(folder_ + "/profile", error);
+    fs::remove_all(folder_ + "/tmp", error);
 }
 
 void WarmOffice::touch() const {
@@ -116,10 +138,62 @@ void WarmOffice::touch() const {
     ::utimensat(AT_FDCWD, stamp.c_str(), nullptr, 0);
 }
 
-WarmOffice::Result WarmOffice::convert(const std::string& source, const std::string& target,
+std::string WarmOffice::seenByOffice(const std::string& path) const {
+    if (!runner_.sandbox() || path.compare(0, works_.size(), works_) != 0) return path;
+    return std::string(kInside) + "/work" + path.substr(works_.size());
+}
+
+ProcessResult WarmOffice::startKeeper(Clock::time_point deadline) const {
+    std::error_code error;
+    fs::create_directories(folder_ + "/profile", error);
+    // LibreOffice as the keeper starts it, less the last argument (which
+    // says whether it listens or only makes its profile).
+    Command office;
+    office.program = office_;
+    office.view = runner_.view();
+    // Its profile at the host's path: its command line names FOLDER as
+    // outside the sandbox.
+    const std::string profile = office.view.writableAsIs(folder_ + "/profile");
+    office.view.writable(works_, "work");
+    office.view.tmpFrom(folder_ + "/tmp");
+    office.args = {"--headless",  "--invisible",  "--nologo",
+                   "--norestore", "--nolockcheck", "--nodefault",
+                   "-env:UserInstallation=" + fileUrl(profile)};
+    std::optional<Sandbox::Wrapped> wrapped;
+    if (runner_.sandbox()) {
+        wrapped.emplace(runner_.sandbox()->wrap(office, false));
+        office = wrapped->command;
+    }
+    // The keeper is xdoc2txt's own, and runs unconfined: it reads no document.
+    Command keep;
+    keep.program = python_;
+    keep.args = {"-I",      script_,   "keep", folder_, pipe_, seconds(idle_),
+                 lockFile_, std::to_string(office.passed.size()), office.program};
+    keep.timeLimit = timeLeft(deadline);
+    keep.view = SandboxView::unconfined();
+    keep.args.insert(keep.args.end(), office.args.begin(), office.args.end());
+    keep.passed = office.passed;
+    return runner_.run(keep);
+}
+
+WarmOffice::Result WarmOffice::convert(const std::string& source, bool binary,
+                                       const std::string& target,
                                        std::string_view filter, Clock::time_point deadline) const {
     std::error_code error;
     fs::create_directories(folder_, error);
+    // LibreOffice's /tmp: only the user may enter it, whatever the umask.
+    const std::string tmp = folder_ + "/tmp";
+    if (!ownPrivateFolder(tmp)) {
+        return {Outcome::kFailed, "LibreOffice: cannot make a private folder for its pipe"};
+    }
+    // The keeper holds a lock on it while it lives; made here so that the
+    // client's sandbox can bind it in before any keeper ran.
+    const std::string keeperLock = folder_ + "/keeper.lock";
+    if (const int made = ::open(keeperLock.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                                0600);
+        made >= 0) {
+        ::close(made);
+    }
     // Touched as the conversion starts and ends: the keeper counts it as use.
     struct Use {
         const WarmOffice& office;
@@ -130,43 +204,51 @@ WarmOffice::Result WarmOffice::convert(const std::string& source, const std::str
     } use(*this);
     try {
         const std::vector<Process> running = processes();
-        const auto keeper = std::find_if(running.begin(), running.end(),
-                                         [](const Process& process) { return process.keeper; });
-        pid_t keeperId = keeper == running.end() ? 0 : keeper->pid;
-        if (keeperId == 0) {
+        const bool kept = std::any_of(running.begin(), running.end(),
+                                      [](const Process& process) { return process.keeper; });
+        if (!kept) {
             if (!running.empty()) end();  // what an instance whose keeper is gone left
-            const Command keep{
-                python_,
-                {"-I", script_, "keep", folder_, pipe_, office_, seconds(idle_), lockFile_},
-                "/dev/null",
-                timeLeft(deadline)};
-            const ProcessResult started = runner_.run(keep);
+            if (!ownPrivateFolder(tmp)) {
+                return {Outcome::kFailed, "LibreOffice: cannot make a private folder for its pipe"};
+            }
+            const ProcessResult started = startKeeper(deadline);
             if (started.end == ProcessResult::End::kExited && started.code == kNoUno) {
                 return {Outcome::kUnavailable, lastLine(started.err)};
             }
+            pid_t keeperId = 0;
             const std::string_view said = started.out;
             (void)std::from_chars(said.data(), said.data() + said.size(), keeperId);
             if (!started.succeeded() || keeperId <= 0) {
                 end();
-                return {Outcome::kFailed,
-                        "LibreOffice could not be started: " + started.failure(keep.timeLimit)};
+                return {Outcome::kFailed, "LibreOffice could not be started: " +
+                                              started.failure(timeLeft(deadline))};
             }
         }
-        const Command command{python_,
-                              {"-I", script_, "convert", pipe_, std::to_string(keeperId),
-                               seconds(std::min(timeLeft(deadline), kStartLimit)), source, target,
-                               std::string(filter)},
-                              "/dev/null",
-                              timeLeft(deadline)};
+        Command command;
+        command.program = python_;
+        command.timeLimit = timeLeft(deadline);
+        command.view = runner_.view();
+        command.view.tmpFrom(tmp);
+        command.args = {"-I",
+                        command.view.readOnly(script_, "xdoc2txt-office.py"),
+                        "convert",
+                        pipe_,
+                        command.view.readOnly(keeperLock, "keeper.lock"),
+                        seconds(std::min(timeLeft(deadline), kStartLimit)),
+                        seenByOffice(source),
+                        seenByOffice(target),
+                        std::string(filter),
+                        binary ? "binary" : "text"};
         const ProcessResult done = runner_.run(command);
         if (done.succeeded()) return {Outcome::kConverted, {}};
         const bool exited = done.end == ProcessResult::End::kExited;
         if (exited && done.code == kRefused) return {Outcome::kFailed, lastLine(done.err)};
+        if (exited && done.code == kPlainText) return {Outcome::kPlainText, lastLine(done.err)};
         end();
         if (exited && done.code == kNoUno) return {Outcome::kUnavailable, lastLine(done.err)};
         return {done.end == ProcessResult::End::kTimedOut ? Outcome::kTimedOut : Outcome::kFailed,
                 "LibreOffice " + done.failure(command.timeLimit)};
-    } catch (const Interrupted&) {
+    } catch (...) {
         end();
         throw;
     }

@@ -1,16 +1,22 @@
 #pragma once
 // LibreOffice kept running between conversions: one headless instance per
-// user and cache folder, in FOLDER = <cache>/lo-warm. xdoc2txt-office.py
+// user and cache folder, in FOLDER = <cache>/lo-warm (lo-warm-unconfined for
+// readers run without the sandbox). xdoc2txt-office.py
 // starts it under a keeper, detached from xdoc2txt (a session and process
 // group of its own, its standard streams on /dev/null, no descriptor of
-// xdoc2txt's), listening on a local pipe named for the user and the folder.
+// xdoc2txt's but the sandbox's data), listening on a local pipe named for
+// the user and the folder. In the readers' sandbox it sees its profile, the
+// working folders and, as /tmp, FOLDER/tmp, where its pipe lies: a folder
+// only the user can enter, so that no other user can reach the pipe or take
+// its name first, whatever the umask. The conversions' UNO client runs in a
+// sandbox of its own that sees the same /tmp.
 // Conversions hand their documents to it through its UNO bridge and touch
 // FOLDER/last-use; the keeper ends the instance with itself once that has
 // not changed for the idle time while no conversion holds the LibreOffice
 // lock. The caller holds that lock: one conversion at a time.
 //
 // Its processes are told by their command lines: the keeper's names FOLDER,
-// LibreOffice's its profile FOLDER/profile. So no record of them can go
+// LibreOffice's (or its sandbox's) its profile FOLDER/profile. So no record of them can go
 // stale, and strays of an instance whose keeper is gone are found too.
 
 #include <sys/types.h>
@@ -30,6 +36,7 @@ public:
         kConverted,    // the target is written
         kUnavailable,  // python3-uno is missing: no instance is left running
         kFailed,       // refused the document, or (then ended) failed to start or answer
+        kPlainText,    // could read the binary document only as plain text: damaged
         kTimedOut,     // no answer by the deadline: ended
     };
     struct Result {
@@ -37,17 +44,20 @@ public:
         std::string reason;  // why it failed, for the error line
     };
 
-    // office is LibreOffice's soffice.bin; lockFile the LibreOffice lock.
+    // office is LibreOffice's soffice.bin; works the folder that holds the
+    // working folders; lockFile the LibreOffice lock.
     WarmOffice(const ProcessRunner& runner, std::string python, std::string script,
-               std::string office, const std::string& cacheFolder, std::string lockFile,
-               std::chrono::milliseconds idle);
+               std::string office, const std::string& cacheFolder, std::string works,
+               std::string lockFile, std::chrono::milliseconds idle);
 
-    // Has the instance (started when none runs) write the source as the
-    // target with the export filter ("txt:Text (encoded):UTF8"), by the
+    // Has the instance (started when none runs) write the source (in a
+    // working folder) as the target with the export filter ("txt:Text (encoded):UTF8"), by the
     // deadline. A failure ends the instance, unless python3-uno is missing
     // or the instance answered that it cannot read or write the document.
     // An interruption ends it too.
-    [[nodiscard]] Result convert(const std::string& source, const std::string& target,
+    // A binary source (one that is no text file) read only by LibreOffice's
+    // plain-text import gives no target.
+    [[nodiscard]] Result convert(const std::string& source, bool binary, const std::string& target,
                                  std::string_view filter,
                                  std::chrono::steady_clock::time_point deadline) const;
 
@@ -64,12 +74,17 @@ private:
     // The running (not dead) processes of this folder's instance.
     [[nodiscard]] std::vector<Process> processes() const;
     void touch() const;
+    // Starts the keeper; its id, or the result of a keeper that could not start.
+    [[nodiscard]] ProcessResult startKeeper(std::chrono::steady_clock::time_point deadline) const;
+    // A path in a working folder as the instance sees it.
+    [[nodiscard]] std::string seenByOffice(const std::string& path) const;
 
     const ProcessRunner& runner_;
     std::string python_;
     std::string script_;
     std::string office_;
     std::string folder_;
+    std::string works_;
     std::string lockFile_;
     std::string pipe_;
     std::chrono::milliseconds idle_;

@@ -1,28 +1,34 @@
 #!/usr/bin/python3
 """A LibreOffice kept running between xdoc2txt's conversions, and conversions through it.
 
-  xdoc2txt-office.py keep FOLDER PIPE OFFICE IDLE LOCK
-  xdoc2txt-office.py convert PIPE KEEPER WAIT SOURCE TARGET FILTER
+  xdoc2txt-office.py keep FOLDER PIPE IDLE LOCK KEPT OFFICE...
+  xdoc2txt-office.py convert PIPE KEEPER WAIT SOURCE TARGET FILTER KIND
 
 keep starts a keeper, detached from the caller (a session of its own, its
-standard streams on /dev/null, nothing else open), prints the keeper's id and
-returns. The keeper runs LibreOffice's program OFFICE (soffice.bin) headless
-in its own process group, its profile in FOLDER/profile, listening on the
-local pipe PIPE, and ends it with itself (killing the whole group) once
+standard streams on /dev/null, nothing else open but the KEPT descriptors
+from 3 on), prints the keeper's id and returns. The keeper holds a lock on
+FOLDER/keeper.lock while it lives. It runs the command OFFICE (LibreOffice's
+soffice.bin headless with its profile FOLDER/profile, or bwrap running it in
+its sandbox), handing it the KEPT descriptors rewound to their start, with
+umask 077, in its own process group, listening on the local pipe PIPE, and
+ends it with itself (killing the whole group) once
 FOLDER/last-use has not changed for IDLE seconds while nobody holds the lock
 file LOCK (which it then holds until it is gone), when LibreOffice ends, when
 FOLDER is removed, or on SIGTERM, SIGINT or SIGHUP. LibreOffice dies with the
 keeper however the keeper ends.
 
 convert hands SOURCE to the LibreOffice on PIPE, waiting up to WAIT seconds
-for it to answer (and no longer than the process KEEPER runs), loads it
+for it to answer (and no longer than a keeper holds the lock file KEEPER), loads it
 hidden, read-only, with macros never run and no links updated, and stores it
 as TARGET with the export filter of FILTER ("extension:filter name" or
-"extension:filter name:options", as soffice --convert-to takes it).
+"extension:filter name:options", as soffice --convert-to takes it). KIND
+"binary" says the source is no text file: LibreOffice reading it only with
+a plain-text import means it is damaged, and no text is stored ("text" allows it).
 
 Exit status 0 on success, 1 when LibreOffice failed (or was lost), 2 on
 wrong arguments, 3 when python3-uno is missing, 4 when LibreOffice does not
-answer, 5 when it answered that it cannot read or write the document.
+answer, 5 when it answered that it cannot read or write the document, 6
+when it could read a binary document only as plain text.
 """
 
 import os
@@ -30,29 +36,41 @@ import signal
 import sys
 import time
 
-FAILED, USAGE, MISSING, UNREACHABLE, REFUSED = 1, 2, 3, 4, 5
+FAILED, USAGE, MISSING, UNREACHABLE, REFUSED, PLAIN_TEXT = 1, 2, 3, 4, 5, 6
+# The type of LibreOffice's plain-text imports (Writer's and Calc's).
+PLAIN_TEXT_TYPE = "generic_Text"
 NEEDS_RESTART = 81  # LibreOffice's exit status after it has made a new profile
 TICK = 0.25
 
 
-def alive(pid):
-    """Whether the process runs (a zombie does not)."""
+def alive(lock):
+    """Whether a keeper holds the lock file."""
+    import fcntl
     try:
-        with open("/proc/%d/stat" % pid, encoding="ascii", errors="replace") as stat:
-            return stat.read().rpartition(")")[2].split()[0] not in ("Z", "X")
-    except (OSError, IndexError):
+        fd = os.open(lock, os.O_RDONLY | os.O_CLOEXEC)
+    except OSError:
         return False
+    try:
+        fcntl.flock(fd, fcntl.LOCK_SH | fcntl.LOCK_NB)
+        return False
+    except OSError:
+        return True
+    finally:
+        os.close(fd)
 
 
 def detach(kept):
     """Makes this forked process a session of its own that holds nothing of its caller's
-    (but the descriptor kept)."""
+    (but the descriptors kept)."""
     os.setsid()
     null = os.open(os.devnull, os.O_RDWR)
     for fd in (0, 1, 2):
         os.dup2(null, fd)
-    os.closerange(3, kept)
-    os.closerange(kept + 1, os.sysconf("SC_OPEN_MAX"))
+    last = 2
+    for fd in sorted(kept):
+        os.closerange(last + 1, fd)
+        last = fd
+    os.closerange(last + 1, os.sysconf("SC_OPEN_MAX"))
 
 
 def changed(path, seen):
@@ -76,10 +94,9 @@ def may_end(lock):
         return None
 
 
-def serve(folder, pipe, office, idle, lock):
+def serve(folder, pipe, office, kept, idle, lock):
     """The keeper's life: LibreOffice until it is no longer wanted, then the group's end."""
     import ctypes
-    import pathlib
     import subprocess
     libc = ctypes.CDLL(None, use_errno=True)
 
@@ -91,20 +108,20 @@ def serve(folder, pipe, office, idle, lock):
 
     for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(signum, stop)
-    profile = pathlib.Path(folder, "profile").as_uri()  # percent-encoded as xdoc2txt does
-    command = [office, "--headless", "--invisible", "--nologo", "--norestore", "--nolockcheck",
-               "--nodefault", "-env:UserInstallation=" + profile]
+    os.umask(0o077)
     accept = "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe
 
     def start(last):
-        return subprocess.Popen(command + [last], stdin=subprocess.DEVNULL,
+        for fd in kept:
+            os.lseek(fd, 0, os.SEEK_SET)
+        return subprocess.Popen(office + [last], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                preexec_fn=dies_with_keeper)
+                                pass_fds=kept, preexec_fn=dies_with_keeper)
 
     try:
         # A new profile is made by a run that ends by itself, before one that
         # listens: a first run on it would end to restart, its pipe with it.
-        if not os.path.isdir(os.path.join(folder, "profile")):
+        if not os.path.isdir(os.path.join(folder, "profile", "user")):
             start("--terminate_after_init").wait()
         restarts = 0
         instance = start(accept)
@@ -129,18 +146,23 @@ def serve(folder, pipe, office, idle, lock):
         os.killpg(0, signal.SIGKILL)
 
 
-def keep(folder, pipe, office, idle, lock):
+def keep(folder, pipe, idle, lock, kept, *office):
     # Conversions need python3-uno; the keeper itself does not load it.
     if not any(os.path.isfile(os.path.join(place, "uno.py")) for place in sys.path):
         print("python3-uno is not installed", file=sys.stderr)
         return MISSING
+    import fcntl
     idle = float(idle)
+    kept = tuple(range(3, 3 + int(kept)))
     ready, said = os.pipe()
     keeper = os.fork()
     if keeper == 0:
-        detach(said)
+        detach(kept + (said,))
+        held = os.open(os.path.join(folder, "keeper.lock"),
+                       os.O_RDWR | os.O_CREAT | os.O_CLOEXEC, 0o600)
+        fcntl.flock(held, fcntl.LOCK_EX)
         os.close(said)
-        serve(folder, pipe, office, idle, lock)
+        serve(folder, pipe, list(office), kept, idle, lock)
         os._exit(0)
     os.close(said)
     # The keeper closes its end once it has let go of everything of its caller's.
@@ -149,7 +171,7 @@ def keep(folder, pipe, office, idle, lock):
     return 0
 
 
-def convert(pipe, keeper, wait, source, target, export_filter):
+def convert(pipe, keeper, wait, source, target, export_filter, kind):
     try:
         import uno
         from com.sun.star.beans import PropertyValue
@@ -185,7 +207,7 @@ def convert(pipe, keeper, wait, source, target, export_filter):
                 "com.sun.star.frame.Desktop", office)
             break
         except (NoConnectException, RuntimeException):
-            if not alive(int(keeper)) or time.monotonic() >= deadline:
+            if not alive(keeper) or time.monotonic() >= deadline:
                 print("LibreOffice does not answer on its pipe", file=sys.stderr)
                 return UNREACHABLE
             time.sleep(0.05)
@@ -200,6 +222,11 @@ def convert(pipe, keeper, wait, source, target, export_filter):
         if document is None:
             print("LibreOffice could not load the document", file=sys.stderr)
             return REFUSED
+        if kind == "binary" and import_type(office, document) == PLAIN_TEXT_TYPE:
+            document.close(True)
+            print("LibreOffice could read the document only as plain text: it is damaged",
+                  file=sys.stderr)
+            return PLAIN_TEXT
         try:
             document.storeToURL(uno.systemPathToFileUrl(target),
                                 properties(FilterName=parts[1],
@@ -216,9 +243,22 @@ def convert(pipe, keeper, wait, source, target, export_filter):
     return 0
 
 
+def import_type(office, document):
+    """The type of the import filter LibreOffice loaded the document with."""
+    name = next((arg.Value for arg in document.getArgs() if arg.Name == "FilterName"), "")
+    if not name:
+        return ""
+    filters = office.ServiceManager.createInstanceWithContext(
+        "com.sun.star.document.FilterFactory", office)
+    if not filters.hasByName(name):
+        return ""
+    return next((prop.Value for prop in filters.getByName(name) if prop.Name == "Type"), "")
+
+
 def main(argv):
-    modes = {"keep": (keep, 5), "convert": (convert, 6)}
-    if len(argv) < 2 or argv[1] not in modes or len(argv) != modes[argv[1]][1] + 2:
+    modes = {"keep": (keep, 6), "convert": (convert, 7)}
+    if (len(argv) < 2 or argv[1] not in modes or len(argv) < modes[argv[1]][1] + 2
+            or argv[1] == "convert" and len(argv) != 9):
         print(__doc__.split("\n\n")[1], file=sys.stderr)
         return USAGE
     run, _ = modes[argv[1]]

@@ -26,7 +26,8 @@ bool oneLine(const std::string& text) {
 }
 
 // A PDF whose reader never ends on its own: it notes its own id and its
-// child's, then waits for the child.
+// child's, then waits for the child. It writes beside the source, so it runs
+// unconfined (XDOC2TXT_SANDBOX=0); the sandbox test ends confined ones.
 void hangingPdfReader(const Folder& folder) {
     std::filesystem::create_directory(folder / "bin");
     writeFile(folder / "bin/pdftotext",
@@ -128,6 +129,26 @@ TEST(Failures, ACorruptDocumentKeepsTheOlderText) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"broken.pdf", "broken.txt"}));
 }
 
+// A real workbook and Word document cut short start like documents, but
+// LibreOffice could read them only as plain text: warm or fresh, they give
+// no text (not their raw bytes), and the older text stays.
+TEST(Failures, ADamagedDocumentIsNotReadAsText) {
+    XDOC2TXT_REQUIRE_DOCUMENTS(documents);
+    const Folder folder;
+    const OwnCache cache;
+    for (const char* warm : {"XDOC2TXT_SOFFICE_WARM=1", "XDOC2TXT_SOFFICE_WARM=0"}) {
+        for (const std::string file : {"Test97J.xls", "Test95J.xls", "ja-libreoffice.doc"}) {
+            const std::string suffix = file.substr(file.rfind('.'));
+            writeFile(folder / ("cut" + suffix), readFile(documents + "/" + file).substr(0, 4096));
+            writeFile(folder / "cut.txt", "older\n");
+            const RunResult run =
+                runXdoc2txt({"-f", folder / ("cut" + suffix)}, cache.environment({warm}));
+            EXPECT_EQ(run.exitCode, 6) << file << " " << warm << ": " << run.err;
+            EXPECT_EQ(readFile(folder / "cut.txt"), "older\n") << file << " " << warm;
+        }
+    }
+}
+
 // Binary noise under a document's name is no document: no reader may pass
 // it off as text (LibreOffice would import it as plain text).
 TEST(Failures, NoiseIsNoDocument) {
@@ -188,7 +209,8 @@ TEST(Failures, AReaderOutOfTimeIsKilledWithItsChildren) {
     writeFile(folder / "slow.txt", "older\n");
     const RunResult run =
         runXdoc2txt({"-f", folder / "slow.pdf"},
-                    {"PATH=" + (folder / "bin") + ":/usr/bin:/bin", "XDOC2TXT_TIMEOUT=0.5"});
+                    {"PATH=" + (folder / "bin") + ":/usr/bin:/bin", "XDOC2TXT_TIMEOUT=0.5",
+                     "XDOC2TXT_SANDBOX=0"});
     EXPECT_EQ(run.exitCode, 6);
     EXPECT_NE(run.err.find("pdftotext timed out after 0.5 s"), std::string::npos) << run.err;
     EXPECT_TRUE(ends(readPid(folder / "reader.pid")));
@@ -203,7 +225,8 @@ TEST(Failures, TerminationCleansUp) {
     hangingPdfReader(folder);
     writeFile(folder / "slow.pdf", "%PDF-1.4");
     const pid_t xdoc2txt =
-        startXdoc2txt({"-f", folder / "slow.pdf"}, {"PATH=" + (folder / "bin") + ":/usr/bin:/bin"});
+        startXdoc2txt({"-f", folder / "slow.pdf"},
+                      {"PATH=" + (folder / "bin") + ":/usr/bin:/bin", "XDOC2TXT_SANDBOX=0"});
     // Once the reader runs, xdoc2txt is asked to stop.
     for (int i = 0; i < 3000 && readPid(folder / "reader.pid") == 0; ++i) {
         std::this_thread::sleep_for(10ms);
@@ -244,7 +267,8 @@ TEST(Failures, TheParentsEndCleansUp) {
     hangingPdfReader(folder);
     writeFile(folder / "slow.pdf", "%PDF-1.4");
     const pid_t parent = startXdoc2txt(
-        {"-f", folder / "slow.pdf"}, {"PATH=" + (folder / "bin") + ":/usr/bin:/bin"}, folder.path(),
+        {"-f", folder / "slow.pdf"},
+        {"PATH=" + (folder / "bin") + ":/usr/bin:/bin", "XDOC2TXT_SANDBOX=0"}, folder.path(),
         {"/bin/sh", "-c", "\"$0\" \"$@\" & echo $! > xdoc2txt.pid; wait"});
     for (int i = 0; i < 3000 && readPid(folder / "reader.pid") == 0; ++i) {
         std::this_thread::sleep_for(10ms);

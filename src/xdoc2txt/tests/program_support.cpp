@@ -95,6 +95,14 @@ std::vector<pid_t> OwnCache::processes(const std::string& word) const {
     return found;
 }
 
+std::vector<pid_t> OwnCache::offices() const {
+    std::vector<pid_t> found = processes("--headless");
+    std::erase_if(found, [](pid_t pid) {
+        return readFile("/proc/" + std::to_string(pid) + "/comm") != "soffice.bin\n";
+    });
+    return found;
+}
+
 std::vector<std::string> environmentWith(const std::vector<std::string>& extra) {
     std::vector<std::string> environment = {
         "PATH=/usr/local/bin:/usr/bin:/bin", "HOME=" + setting("HOME"), "LANG=C.UTF-8",

@@ -49,6 +49,9 @@ public:
     // `word` ("soffice.bin --headless", "xdoc2txt-office.py keep", or "" for
     // all), arguments separated by spaces.
     [[nodiscard]] std::vector<pid_t> processes(const std::string& word) const;
+    // Its running LibreOffice programs (soffice.bin, not the keeper or the
+    // sandbox that name it).
+    [[nodiscard]] std::vector<pid_t> offices() const;
 };
 
 // The environment xdoc2txt runs in: a UTF-8 locale (LANG=C.UTF-8), the

@@ -27,7 +27,6 @@ struct Sample {
 const Sample kPpt{"ja-libreoffice.ppt", "slides.ppt", "slides.txt"};
 const Sample kRtf{"ja-libreoffice.rtf", "ja.rtf", "ja.txt"};
 const Sample kDoc{"ja-shift-jis.rtf", "saved-as.doc", "saved-as.txt"};
-const std::string kOffice = "soffice.bin --headless";  // the keeper names soffice.bin too
 const std::string kKeeper = "xdoc2txt-office.py keep";
 
 class Warm : public ::testing::Test {
@@ -76,7 +75,7 @@ TEST_F(Warm, GivesTheTextOfAFreshStartFromOneInstanceThatHoldsNothingOfTheConver
     EXPECT_EQ(convert(kPpt, {}, piped), convert(kPpt, {"XDOC2TXT_SOFFICE_WARM=0"}));
     EXPECT_EQ(convert(kRtf), convert(kRtf, {"XDOC2TXT_SOFFICE_WARM=0"}));
     EXPECT_EQ(convert(kDoc), convert(kDoc, {"XDOC2TXT_SOFFICE_WARM=0"}));
-    EXPECT_EQ(cache_.processes(kOffice).size(), 1u);
+    EXPECT_EQ(cache_.offices().size(), 1u);
     EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
 }
 
@@ -87,19 +86,19 @@ TEST_F(Warm, TwoConvertersAtOnceShareOneInstance) {
     EXPECT_EQ(wait(rtf).exitCode, 0);
     (void)text(kPpt);
     (void)text(kRtf);
-    EXPECT_EQ(cache_.processes(kOffice).size(), 1u);
+    EXPECT_EQ(cache_.offices().size(), 1u);
     EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
 }
 
 TEST_F(Warm, AnInstanceKilledBetweenTwoConversionsIsReplaced) {
     const std::string first = convert(kRtf);
-    const std::vector<pid_t> killed = cache_.processes(kOffice);
+    const std::vector<pid_t> killed = cache_.offices();
     ASSERT_EQ(killed.size(), 1u);
     ::kill(killed[0], SIGKILL);
     ASSERT_TRUE(ends(killed[0]));
     EXPECT_EQ(convert(kRtf), first);
     (void)convert(kPpt);
-    const std::vector<pid_t> now = cache_.processes(kOffice);
+    const std::vector<pid_t> now = cache_.offices();
     ASSERT_EQ(now.size(), 1u);
     EXPECT_NE(now[0], killed[0]);
 }
@@ -108,7 +107,7 @@ TEST_F(Warm, AnInstanceKilledBetweenTwoConversionsIsReplaced) {
 // would, and the instance that answered goes on.
 TEST_F(Warm, ADamagedDocumentFailsAndTheNextConvertsWarm) {
     (void)convert(kRtf);
-    const std::vector<pid_t> before = cache_.processes(kOffice);
+    const std::vector<pid_t> before = cache_.offices();
     writeFile(folder_ / "cut.ppt", readFile(documents_ + "/" + kPpt.file).substr(0, 6000));
     const RunResult cut = runXdoc2txt({"-f", folder_ / "cut.ppt"}, cache_.environment());
     EXPECT_EQ(cut.exitCode, 6);
@@ -116,7 +115,7 @@ TEST_F(Warm, ADamagedDocumentFailsAndTheNextConvertsWarm) {
         << cut.err;
     EXPECT_FALSE(exists(folder_ / "cut.txt"));
     (void)convert(kPpt);
-    EXPECT_EQ(cache_.processes(kOffice), before);
+    EXPECT_EQ(cache_.offices(), before);
 }
 
 TEST_F(Warm, EndsAfterItsIdleTime) {
