@@ -54,7 +54,7 @@ bool isUnder(const fs::path& path, std::string_view folder) {
            text[folder.size()] == '/';
 }
 
-const char* kWayOut =
+constexpr const char* kWayOut =
     "; XDOC2TXT_SANDBOX=0 runs the readers unconfined, where a hostile document can take "
     "one over with all your rights";
 

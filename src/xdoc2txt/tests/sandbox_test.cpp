@@ -125,15 +125,17 @@ const std::vector<Kind>& kinds() {
         {"pdftotext", "a.pdf", "%PDF-1.4\n"},
         {"antiword", "a.doc", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"},
         {"w3m", "a.html", "<meta charset=utf-8><p>page</p>"},
+        {"uchardet", "a.htm", "<p>page</p>"},  // then w3m
         {"wks2csv", "a.wk4", std::string("\0\0\x1a\0\x02\x10", 6) + "rest"},
+        {"soffice.bin", "a.rtf", "{\\rtf1 text}"},  // kept running, then soffice afresh
         {"soffice", "a.rtf", "{\\rtf1 text}"},
         {"xdoc2txt-read.py", "a.xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"},
     };
     return all;
 }
 
-// A folder with a private file in its home, a copy of xdoc2txt with the
-// helper stand-in beside it, and the other stand-ins in bin/.
+// A folder with a private file in its home, a copy of xdoc2txt with its
+// scripts beside it (the helper a stand-in), and the other stand-ins in bin/.
 class Hostile : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -143,6 +145,8 @@ protected:
         writeFile(folder_ / "home/secret", kSecret);
         ::chmod((folder_ / "home/secret").c_str(), 0600);
         fs::copy_file(XDOC2TXT_PROGRAM, folder_ / "bin/xdoc2txt");
+        fs::copy_file(fs::path(XDOC2TXT_PROGRAM).parent_path() / "xdoc2txt-office.py",
+                      folder_ / "bin/xdoc2txt-office.py");
     }
 
     void placeReaders(const std::string& mark, bool hang = false) {
@@ -155,7 +159,7 @@ protected:
         writeFile(folder_ / ("sources/" + std::string(kind.source)), kind.content);
         extra.insert(extra.end(),
                      {"PATH=" + (folder_ / "bin") + ":/usr/bin:/bin", "HOME=" + (folder_ / "home"),
-                      "XDOC2TXT_SOFFICE_WARM=0", "DISPLAY=:99", "SSH_AUTH_SOCK=/run/agent",
+                      "XDG_CACHE_HOME=" + cache_.path(), "DISPLAY=:99", "SSH_AUTH_SOCK=/run/agent",
                       "XDG_RUNTIME_DIR=/run/user/1", "DBUS_SESSION_BUS_ADDRESS=unix:path=/x"});
         // The copy of xdoc2txt in bin/, which finds the helper stand-in beside it.
         return runXdoc2txt({"-f", folder_ / ("sources/" + std::string(kind.source))}, extra, {},
@@ -164,6 +168,7 @@ protected:
 
     static constexpr const char* kSecret = "private words\n";
     Folder folder_;
+    OwnCache cache_;
     Listener listener_;
 };
 
@@ -221,7 +226,7 @@ TEST_F(Hostile, AnOutputThatIsALinkFailsTheConversion) {
               "#!/bin/sh\nwhile [ \"$1\" != --outdir ]; do shift; done\nln -s '" +
                   (folder_ / "home/secret") + "' \"$2/source.txt\"\n",
               true);
-    const RunResult run = convert(kinds()[4]);
+    const RunResult run = convert(kinds()[6]);  // soffice, afresh
     EXPECT_EQ(run.exitCode, 6);
     EXPECT_NE(run.err.find("not a file it wrote"), std::string::npos) << run.err;
     EXPECT_FALSE(exists(folder_ / "sources/a.txt"));
