@@ -3,24 +3,36 @@
 namespace quill {
 
 bool BufferedOutputFile::write(std::string_view bytes) {
-    if (!open_) return false;
+    if (!open_ || failed_) return false;
     if (buffer_.size() + bytes.size() > kBufferSize && !flush()) return false;
-    if (bytes.size() >= kBufferSize) return put(bytes);
+    if (bytes.size() >= kBufferSize) {
+        failed_ = !put(bytes);
+        return !failed_;
+    }
     buffer_ += bytes;
     return true;
 }
 
 bool BufferedOutputFile::close() {
     if (!open_) return false;
-    const bool flushed = flush();
+    if (!flush()) {
+        abandon();
+        return false;
+    }
     open_ = false;
-    return closeFile() && flushed;
+    return closeFile();
+}
+
+void BufferedOutputFile::abandon() noexcept {
+    if (!open_) return;
+    open_ = false;
+    discardFile();
 }
 
 bool BufferedOutputFile::flush() {
-    const bool ok = buffer_.empty() || put(buffer_);
+    failed_ = failed_ || (!buffer_.empty() && !put(buffer_));
     buffer_.clear();
-    return ok;
+    return !failed_;
 }
 
 }  // namespace quill

@@ -65,11 +65,15 @@ private:
 
 // A page file being written: bytes are buffered and reach the disk at the
 // latest on close().
+// A file written whole or not at all: until close() succeeds, an earlier file
+// of its name stays as it was. Destroyed unclosed, or closed after a write
+// failed, it is discarded.
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
     [[nodiscard]] virtual bool write(std::string_view bytes) = 0;
-    // Flushes and closes; false when anything written could not be stored.
+    // Flushes and puts the file in its place; false when anything written
+    // could not be stored (the file is then discarded).
     [[nodiscard]] virtual bool close() = 0;
 };
 
@@ -165,8 +169,12 @@ public:
 class Files {
 public:
     virtual ~Files() = default;
+    // A regular file (not a FIFO, device or folder), read whole; nothing when
+    // it is not one or cannot be read.
     [[nodiscard]] virtual std::optional<FileBytes> readWholeFile(std::u16string_view path) = 0;
-    // Creates or truncates a file; nullptr when it cannot be created.
+    // A new file that takes the path's place once closed (a link there is
+    // replaced, never written through); nullptr when it cannot be made, or
+    // the path is a folder or a read-only file.
     [[nodiscard]] virtual std::unique_ptr<OutputFile> createFile(std::u16string_view path) = 0;
     // The time now, and the time a file was last written, on the same clock;
     // nothing for a file that is not there.

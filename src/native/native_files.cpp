@@ -1,38 +1,66 @@
 #include "native_files.h"
 
 #include "buffered_output.h"
+#include "scope_exit.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <ctime>
+#include <memory>
+#include <utility>
 
 namespace quill {
 
 namespace {
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// A page written into a temporary file beside its name, which takes the
+// name once it is complete: an earlier page stays whole until then, and a
+// link or FIFO at the name is replaced, never written through.
 class NativeOutputFile final : public BufferedOutputFile {
 public:
-    explicit NativeOutputFile(FilePtr file) : file_(std::move(file)) {}
-    ~NativeOutputFile() override { (void)close(); }
+    NativeOutputFile(int fd, std::string temporary, std::string path, mode_t mode)
+        : fd_(fd), temporary_(std::move(temporary)), path_(std::move(path)), mode_(mode) {}
+    ~NativeOutputFile() override { abandon(); }
     NativeOutputFile(const NativeOutputFile&) = delete;
     NativeOutputFile& operator=(const NativeOutputFile&) = delete;
 
 private:
     bool put(std::string_view bytes) override {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+        while (!bytes.empty()) {
+            const ssize_t wrote = ::write(fd_, bytes.data(), bytes.size());
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) return false;
+            bytes.remove_prefix(static_cast<std::size_t>(wrote));
+        }
+        return true;
     }
-    bool closeFile() override { return std::fclose(file_.release()) == 0; }
+    bool closeFile() override {
+        const bool stored = ::fchmod(fd_, mode_) == 0 && ::fsync(fd_) == 0;
+        const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+        if (stored && closed && ::rename(temporary_.c_str(), path_.c_str()) == 0) return true;
+        ::unlink(temporary_.c_str());
+        return false;
+    }
+    void discardFile() noexcept override {
+        ::close(std::exchange(fd_, -1));
+        ::unlink(temporary_.c_str());
+    }
 
-    FilePtr file_;
+    int fd_;
+    std::string temporary_;
+    std::string path_;
+    mode_t mode_;
 };
+
 }  // namespace
 
 std::string toUtf8(std::u16string_view path) {
@@ -64,29 +92,47 @@ std::string toUtf8(std::u16string_view path) {
 }
 
 std::optional<FileBytes> readWholeNativeFile(std::u16string_view path) {
-    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking on a FIFO: it is no text, and fails below.
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    const ScopeExit closing([fd] { ::close(fd); });
     struct stat info {};
-    const bool known = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const auto size = static_cast<std::size_t>(info.st_size);
-    if (!known || size == 0) {
-        ::close(fd);
-        if (!known) return std::nullopt;
-        return FileBytes(std::string());
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    // Read, not mapped: a file cut short meanwhile ends the text there.
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
     }
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (mapped == MAP_FAILED) return std::nullopt;
-    ::madvise(mapped, size, MADV_SEQUENTIAL);
-    std::shared_ptr<const void> owner(
-        mapped, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
-    return FileBytes(std::string_view(static_cast<const char*>(mapped), size), std::move(owner));
+    bytes.resize(done);
+    return FileBytes(std::move(bytes));
 }
 
 std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path) {
-    FilePtr file(std::fopen(toUtf8(path).c_str(), "wb"));
-    if (!file) return nullptr;
-    return std::make_unique<NativeOutputFile>(std::move(file));
+    const std::string name = toUtf8(path);
+    // A folder, or a page that may not be written, is not replaced; an
+    // earlier page's mode is kept.
+    mode_t mode = 0666 & ~currentUmask();
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return nullptr;
+        if (S_ISREG(info.st_mode)) {
+            if (::access(name.c_str(), W_OK) != 0) return nullptr;
+            mode = info.st_mode & 07777;
+        }
+    }
+    const std::size_t slash = name.rfind('/');
+    std::string temporary =
+        (slash == std::string::npos ? std::string(".") : name.substr(0, slash)) +
+        "/.quillmark-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<NativeOutputFile>(fd, std::move(temporary), name, mode);
 }
 
 namespace {

@@ -13,8 +13,9 @@ namespace quill {
 
 // UTF-8 form of a UTF-16 text (unpaired surrogates pass through as such).
 [[nodiscard]] std::string toUtf8(std::u16string_view text);
-// The file mapped into memory, read-only.
+// A regular file read whole (Files::readWholeFile).
 [[nodiscard]] std::optional<FileBytes> readWholeNativeFile(std::u16string_view path);
+// A file that takes the path's place once closed (Files::createFile).
 [[nodiscard]] std::unique_ptr<OutputFile> createNativeFile(std::u16string_view path);
 
 // The system clock and a file's modification time, since 1970.

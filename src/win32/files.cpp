@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "buffered_output.h"
 #include "scoped.h"
@@ -12,10 +13,14 @@
 namespace quill::win32 {
 
 namespace {
+// A page written into a temporary file beside its name, which takes the
+// name once it is complete: an earlier page stays whole until then, and a
+// link at the name is replaced, never written through.
 class Win32OutputFile final : public BufferedOutputFile {
 public:
-    explicit Win32OutputFile(UniqueFile file) : file_(std::move(file)) {}
-    ~Win32OutputFile() override { (void)close(); }
+    Win32OutputFile(UniqueFile file, std::wstring temporary, std::wstring path)
+        : file_(std::move(file)), temporary_(std::move(temporary)), path_(std::move(path)) {}
+    ~Win32OutputFile() override { abandon(); }
     Win32OutputFile(const Win32OutputFile&) = delete;
     Win32OutputFile& operator=(const Win32OutputFile&) = delete;
 
@@ -30,9 +35,25 @@ private:
         }
         return true;
     }
-    bool closeFile() override { return ::CloseHandle(file_.release()) != FALSE; }
+    bool closeFile() override {
+        const bool flushed = ::FlushFileBuffers(file_.get()) != FALSE;
+        const bool closed = ::CloseHandle(file_.release()) != FALSE;
+        if (flushed && closed &&
+            ::MoveFileExW(temporary_.c_str(), path_.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        ::DeleteFileW(temporary_.c_str());
+        return false;
+    }
+    void discardFile() noexcept override {
+        file_.reset();
+        ::DeleteFileW(temporary_.c_str());
+    }
 
     UniqueFile file_;
+    std::wstring temporary_;
+    std::wstring path_;
 };
 }  // namespace
 
@@ -40,7 +61,8 @@ std::optional<FileBytes> readWholeFile(std::u16string_view path) {
     UniqueFile file(::CreateFileW(toWide(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return std::nullopt;
+    // A regular file only: not a pipe or a device.
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
@@ -56,10 +78,24 @@ std::optional<FileBytes> readWholeFile(std::u16string_view path) {
 }
 
 std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
-    UniqueFile file(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return nullptr;
-    return std::make_unique<Win32OutputFile>(std::move(file));
+    std::wstring name = toWide(path);
+    // A folder, or a read-only page, is not replaced.
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return nullptr;
+    }
+    const std::size_t slash = name.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : name.substr(0, slash);
+    wchar_t temporary[MAX_PATH];
+    if (::GetTempFileNameW(folder.c_str(), L"qmk", 0, temporary) == 0) return nullptr;
+    UniqueFile file(::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        ::DeleteFileW(temporary);
+        return nullptr;
+    }
+    return std::make_unique<Win32OutputFile>(std::move(file), temporary, std::move(name));
 }
 
 namespace {

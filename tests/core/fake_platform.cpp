@@ -28,19 +28,25 @@ std::string visible(std::u16string_view text) {
     return out;
 }
 
+// Takes its place in the map once closed, unless a write failed.
 class MemoryFile final : public OutputFile {
 public:
-    MemoryFile(std::string& contents, std::size_t limit) : contents_(contents), limit_(limit) {}
+    MemoryFile(std::string& place, std::size_t limit) : place_(place), limit_(limit) {}
     bool write(std::string_view bytes) override {
-        if (contents_.size() + bytes.size() > limit_) return false;
-        contents_ += bytes;
-        return true;
+        failed_ = failed_ || contents_.size() + bytes.size() > limit_;
+        if (!failed_) contents_ += bytes;
+        return !failed_;
     }
-    bool close() override { return true; }
+    bool close() override {
+        if (!failed_) place_ = std::move(contents_);
+        return !failed_;
+    }
 
 private:
-    std::string& contents_;
+    std::string& place_;
+    std::string contents_;
     std::size_t limit_;
+    bool failed_ = false;
 };
 }  // namespace
 
@@ -233,10 +239,8 @@ std::unique_ptr<OutputFile> FakePlatform::createFile(std::u16string_view path) {
     log.push_back("create " + utf8(path));
     const std::u16string key(path);
     if (uncreatable.count(key) != 0) return nullptr;
-    std::string& contents = files[key];
-    contents.clear();
     const auto limit = writeLimit.find(key);
-    return std::make_unique<MemoryFile>(contents,
+    return std::make_unique<MemoryFile>(files[key],
                                         limit == writeLimit.end() ? SIZE_MAX : limit->second);
 }
 

@@ -91,14 +91,15 @@ TEST_F(PageTest, PagesThatCannotBeMadeAreCountedAndSkipped) {
     platform.files[u"D:\\w\\full.txt"] = "a\r\nb\r\nc";
     platform.uncreatable.insert(u"D:\\w\\locked.html");
     platform.writeLimit[u"D:\\w\\full.html"] = kHead.size() + 40;
+    platform.files[u"D:\\w\\full.html"] = "the page of an earlier press";
     drop({u"D:\\w\\ok.doc", u"D:\\w\\missing.doc", u"D:\\w\\locked.doc", u"D:\\w\\full.doc"});
     form.Command2_Click();
 
     EXPECT_EQ(platform.files[u"D:\\w\\ok.html"], page("ok", "<P>fine<br>\r\n</P><br>\r\n"));
     // The missing text gives no page, not the previous text under its name.
     EXPECT_EQ(platform.files.count(u"D:\\w\\missing.html"), 0u);
-    // A failed write leaves the page as far as it got.
-    EXPECT_EQ(platform.files[u"D:\\w\\full.html"], kHead + "<title>Quillmark - full</title>\r\n");
+    // A failed write leaves the earlier page whole.
+    EXPECT_EQ(platform.files[u"D:\\w\\full.html"], "the page of an earlier press");
     EXPECT_EQ(platform.text1, u"html作成失敗 3 件");
     EXPECT_EQ(platform.caption, u"Quillmark");
     EXPECT_EQ(form.list2().count(), 0);

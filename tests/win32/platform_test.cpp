@@ -178,7 +178,13 @@ TEST(Files, WriteReadAndRefuseAFolder) {
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->view(), std::string(100000, 'x') + "end");
     {
-        const std::unique_ptr<OutputFile> shorter = createFile(page);  // truncates
+        // Unclosed (a failure half-way), the earlier page stays whole.
+        const std::unique_ptr<OutputFile> partial = createFile(page);
+        ASSERT_TRUE(partial && partial->write("partial"));
+    }
+    EXPECT_EQ(readWholeFile(page)->view().size(), 100003u);
+    {
+        const std::unique_ptr<OutputFile> shorter = createFile(page);
         ASSERT_TRUE(shorter && shorter->write("new") && shorter->close());
     }
     EXPECT_EQ(readWholeFile(page)->view(), "new");
@@ -187,6 +193,19 @@ TEST(Files, WriteReadAndRefuseAFolder) {
     const std::u16string taken = folder.path(u"taken.html");
     ASSERT_TRUE(::CreateDirectoryW(toWide(taken).c_str(), nullptr));
     EXPECT_EQ(createFile(taken), nullptr);
+    ASSERT_TRUE(::SetFileAttributesW(toWide(page).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(createFile(page), nullptr);
+    EXPECT_EQ(readWholeFile(page)->view(), "new");
+    ::SetFileAttributesW(toWide(page).c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Only the pages are left: no temporary file.
+    WIN32_FIND_DATAW found{};
+    int count = 0;
+    const HANDLE search = ::FindFirstFileW(toWide(folder.path(u"*")).c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(search, &found)) {
+        ++count;  // ".", "..", the page, the folder
+    }
+    ::FindClose(search);
+    EXPECT_EQ(count, 4);
 }
 
 TEST(Files, LastWriteTimeIsOnTheSystemClock) {
