@@ -63,6 +63,41 @@ private:
 
 }  // namespace
 
+std::u16string nameFromBytes(std::string_view bytes) {
+    std::u16string name;
+    name.reserve(bytes.size());
+    const auto at = [bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned lead = at(i);
+        // The sequence's length and the range its code point must lie in.
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
+                                               : lead >= 0xE0 && lead <= 0xEF   ? 3
+                                               : lead >= 0xF0 && lead <= 0xF4   ? 4
+                                                                                : 0;
+        std::uint32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            valid = (at(i + k) & 0xC0) == 0x80;
+            c = c << 6 | (at(i + k) & 0x3F);
+        }
+        valid = valid && !(length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) &&
+                !(length == 4 && (c < 0x10000 || c > 0x10FFFF));
+        if (!valid) {
+            name += static_cast<char16_t>(0xDC00 + lead);  // the byte, escaped
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            name += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            name += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            name += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
+    return name;
+}
+
 std::string toUtf8(std::u16string_view path) {
     std::string out;
     out.reserve(path.size());
@@ -71,6 +106,9 @@ std::string toUtf8(std::u16string_view path) {
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
             path[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (path[++i] - 0xDC00);
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            out += static_cast<char>(c - 0xDC00);  // a byte that was no UTF-8
+            continue;
         }
         if (c < 0x80) {
             out += static_cast<char>(c);

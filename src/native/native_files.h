@@ -11,7 +11,12 @@
 
 namespace quill {
 
-// UTF-8 form of a UTF-16 text (unpaired surrogates pass through as such).
+// A name's bytes and its UTF-16 form. A file name is any bytes: what is not
+// UTF-8 is carried byte by byte as the lone surrogates U+DC80 to U+DCFF (as
+// Python's surrogateescape does), so that every name comes back as it was.
+[[nodiscard]] std::u16string nameFromBytes(std::string_view bytes);
+// UTF-8 form of a UTF-16 text, those lone surrogates back as their bytes
+// (other unpaired surrogates pass through as such).
 [[nodiscard]] std::string toUtf8(std::u16string_view text);
 // A regular file read whole (Files::readWholeFile).
 [[nodiscard]] std::optional<FileBytes> readWholeNativeFile(std::u16string_view path);

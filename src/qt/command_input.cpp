@@ -6,15 +6,16 @@ QStringList CommandInput::type(QStringView text) {
     QStringList completed;
     for (const QChar c : text) {
         const bool lfOfCrLf = afterCr_ && c == u'\n';
-        afterCr_ = c == u'\r';
+        afterCr_ = false;
         if (lfOfCrLf) continue;
         if (c != u'\r' && c != u'\n') {
             pending_ += c;
         } else if (pendingIsComplete()) {
             if (!pending_.trimmed().isEmpty()) completed.push_back(pending_);
             pending_.clear();
+            afterCr_ = c == u'\r';
         } else {
-            pending_ += u'\n';
+            pending_ += c;  // quoted: the name's own character
         }
     }
     return completed;

@@ -2,8 +2,8 @@
 // What is typed into the console, gathered into command lines. A line end
 // ends the command where the shell would: outside quotes and not after an
 // escaping backslash. Inside them it belongs to the command, as in a shell's
-// continuation line, so a quoted file name with a line break stays whole.
-// CR, LF and CR LF are each one line end.
+// continuation line, so a quoted file name with a line break stays whole,
+// CR or LF as it is. CR, LF and CR LF each end a command.
 
 #include <QString>
 #include <QStringList>

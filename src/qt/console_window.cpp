@@ -5,11 +5,12 @@
 
 #include <utility>
 
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QFontDatabase>
 #include <QGuiApplication>
+
+#include "native_files.h"
 
 namespace quill::qt {
 
@@ -37,10 +38,6 @@ ConsoleWindow::ConsoleWindow(QProcessEnvironment environment, QWidget* parent)
 ConsoleWindow::~ConsoleWindow() {
     waiting_.clear();
     endRunning();
-}
-
-void ConsoleWindow::paste() {
-    type(QGuiApplication::clipboard()->text());
 }
 
 void ConsoleWindow::type(QStringView text) {
@@ -73,7 +70,19 @@ void ConsoleWindow::startNext() {
     connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) ranOut();
     });
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    // The command reaches the shell byte for byte, a name's bytes that are
+    // no UTF-8 included: from a file of its own, not as an argument.
+    script_ = std::make_unique<QTemporaryFile>();
+    const std::string bytes = toUtf8(command.toStdU16String());
+    if (!script_->open() || script_->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                                static_cast<qint64>(bytes.size()) ||
+        !script_->flush()) {
+        print(QStringLiteral("quillmark: the command could not be handed to the shell\n"));
+        running_.reset();
+        startNext();
+        return;
+    }
+    process.start(QStringLiteral("/bin/sh"), {script_->fileName()});
 }
 
 void ConsoleWindow::showOutput() {
@@ -84,6 +93,7 @@ void ConsoleWindow::ranOut() {
     if (!running_) return;
     showOutput();
     running_.reset();
+    script_.reset();
     startNext();
 }
 
@@ -103,6 +113,7 @@ void ConsoleWindow::endRunning() {
     (void)running_->waitForFinished(kTermGraceMs);
     // Silent now: it goes at once, not with the event loop's next turn.
     const std::unique_ptr<QProcess> ended(running_.release());
+    script_.reset();
 }
 
 void ConsoleWindow::print(const QString& text) {

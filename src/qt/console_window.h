@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <deque>
@@ -33,8 +34,9 @@ public:
     ConsoleWindow(const ConsoleWindow&) = delete;
     ConsoleWindow& operator=(const ConsoleWindow&) = delete;
 
-    // Keys typed into the console: the clipboard's text, any text, a line end.
-    void paste();
+    // Keys typed into the console: a paste of the text given (which the
+    // program also put on the clipboard), any text, a line end.
+    void paste(QStringView text) { type(text); }
     void type(QStringView text);
     void pressEnter() { type(u"\n"); }
 
@@ -71,6 +73,7 @@ private:
     CommandInput input_;
     std::deque<QString> waiting_;
     std::unique_ptr<QProcess, DeleteLater> running_;
+    std::unique_ptr<QTemporaryFile> script_;  // the running command, as the shell reads it
     QStringDecoder decoder_{QStringDecoder::System};
     QProcessEnvironment environment_;
     bool ended_ = false;

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "native_files.h"
 #include "ui/status_texts.h"
 
 namespace quill::qt {
@@ -40,7 +41,11 @@ DropData localFiles(const QMimeData& dropped) {
     DropData drop;
     drop.hasFileList = dropped.hasUrls();
     for (const QUrl& url : dropped.urls()) {
-        if (url.isLocalFile()) drop.files.push_back(url.toLocalFile().toStdU16String());
+        if (!url.isLocalFile()) continue;
+        // The name's own bytes, which need not be UTF-8.
+        const QByteArray bytes = QByteArray::fromPercentEncoding(
+            url.path(QUrl::FullyEncoded).toLatin1());
+        drop.files.push_back(nameFromBytes(bytes.toStdString()));
     }
     return drop;
 }

@@ -174,11 +174,15 @@ std::vector<std::u16string> QtPlatform::environmentNames() {
 
 bool QtPlatform::clearClipboard() {
     QGuiApplication::clipboard()->clear();
+    pasted_.clear();
     return true;
 }
 
+// The text is kept for the console's paste: any program may change the
+// system clipboard between the put and the paste.
 bool QtPlatform::putClipboardText(std::u16string_view text) {
     QGuiApplication::clipboard()->setText(qs(text));
+    pasted_ = text;
     return true;
 }
 
@@ -191,7 +195,7 @@ KeyDelivery QtPlatform::sendKeys(std::u16string_view keys, WindowHandle target) 
     }
     if (latest->ended() || !latest->isVisible()) return KeyDelivery::ForegroundLost;
     if (keys == u"% ep") {
-        latest->paste();
+        latest->paste(qs(pasted_));
     } else if (keys == u"{ENTER}") {
         latest->pressEnter();
     } else {

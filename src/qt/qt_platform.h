@@ -91,6 +91,7 @@ private:
     bool runEventsUntil(Done done, std::chrono::milliseconds limit);
 
     MainWindow& window_;
+    std::u16string pasted_;  // what the console's paste types: the text last put
     std::shared_ptr<const IconvCodePage> codePage_;
     Folders folders_;
     std::optional<QLockFile> lock_;

@@ -94,5 +94,18 @@ TEST_F(NativeFilesTest, OnlyARegularFileIsReadAsAText) {
     EXPECT_EQ(text->view(), std::string(200000, 'x'));
 }
 
+// Any name's bytes come back as they were: UTF-8 as its characters, other
+// bytes (Shift-JIS from an old archive, a broken sequence) escaped one by one.
+TEST(NativeNames, EveryNameRoundTrips) {
+    EXPECT_EQ(nameFromBytes("\xe4\xbc\x9a\xe8\xad\xb0 cr\rname.doc"), u"会議 cr\rname.doc");
+    EXPECT_EQ(nameFromBytes("\x82\xa0sjis"), u"\xdc82\xdca0sjis");
+    for (const std::string& bytes :
+         {std::string("\x82\xa0sjis.pdf"), std::string("\xed\xa0\x80 surrogate"),
+          std::string("\xc0\xaf overlong \xf4\x90\x80\x80 too high"),
+          std::string("cut \xe4\xbc"), std::string("\xf0\x9f\x93\x84 page")}) {
+        EXPECT_EQ(toUtf8(nameFromBytes(bytes)), bytes);
+    }
+}
+
 }  // namespace
 }  // namespace quill

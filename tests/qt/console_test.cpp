@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +12,7 @@
 
 #include "console_window.h"
 #include "converter/posix_command.h"
+#include "native_files.h"
 
 namespace quill::qt {
 
@@ -34,8 +34,7 @@ private slots:
         ConsoleWindow console;
         console.show();
         const QString log = path(u"log"_qs);
-        QGuiApplication::clipboard()->setText(u"sleep 0.5; echo 1 >> '"_qs + log + u"'\r\n"_qs);
-        console.paste();
+        console.paste(u"sleep 0.5; echo 1 >> '"_qs + log + u"'\r\n"_qs);
         console.type(u"printf '%s|' 'two\r\nlines' >> '"_qs + log + u"'\n"_qs);
         console.type(u"echo 3 >> '"_qs + log + u"'"_qs);
         QVERIFY(!console.idle());
@@ -44,7 +43,7 @@ private slots:
         console.pressEnter();
         QTRY_VERIFY_WITH_TIMEOUT(console.ended(), 30000);
         QVERIFY(console.isHidden());
-        QCOMPARE(read(u"log"_qs), QByteArray("1\ntwo\nlines|3\n"));
+        QCOMPARE(read(u"log"_qs), QByteArray("1\ntwo\r\nlines|3\n"));
         QVERIFY(console.shown().contains(u"$ exit"));
         console.type(u"echo late > '"_qs + path(u"late"_qs) + u"'\n"_qs);
         QTest::qWait(200);
@@ -61,14 +60,16 @@ private slots:
         converter.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
         const QStringList names{u"it's.doc"_qs,       u"\"q\".doc"_qs,    u"$HOME.doc"_qs,
                                 u"`id`.doc"_qs,       u"a\\b.doc"_qs,     u"x;rm y.doc"_qs,
-                                u"two\nlines.doc"_qs, u"会議 資料.doc"_qs};
+                                u"two\nlines.doc"_qs, u"会議 資料.doc"_qs, u"cr\rname.doc"_qs,
+                                // Shift-JIS bytes, which are no UTF-8
+                                QString::fromStdU16String(nameFromBytes("\x82\xa0sjis.doc"))};
         ConsoleWindow console;
         QByteArray expected;
         for (const QString& name : names) {
             const std::u16string line =
                 posixCommandLine((path(u"app/"_qs)).toStdU16String(), path(name).toStdU16String());
             console.type(QString::fromStdU16String(line));
-            expected += path(name).toUtf8() + '\0';
+            expected += QByteArray::fromStdString(toUtf8(path(name).toStdU16String())) + '\0';
         }
         QTRY_VERIFY_WITH_TIMEOUT(console.idle(), 30000);
         QCOMPARE(read(u"app/got"_qs), expected);

@@ -111,10 +111,13 @@ private slots:
         const QString first = path(u"first"_qs), second = path(u"second"_qs);
         QVERIFY(platform.putClipboardText(u"sleep 1; touch '" + first.toStdU16String() +
                                           u"'\ntouch '" + second.toStdU16String() + u"'\n"));
+        // Another program's text on the clipboard meanwhile is not what runs.
+        QGuiApplication::clipboard()->setText(u"touch '"_qs + path(u"other"_qs) + u"'\n"_qs);
         QCOMPARE(platform.sendKeys(u"% ep", console), KeyDelivery::Delivered);
         platform.endConsole(std::chrono::seconds(30));
         QVERIFY(QFile::exists(first));
         QVERIFY(!QFile::exists(second));
+        QVERIFY(!QFile::exists(path(u"other"_qs)));
         QVERIFY(platform.consoleWindow() == 0);
         QVERIFY(platform.foregroundWindow() != console);
         QCOMPARE(platform.sendKeys(u"{ENTER}", console), KeyDelivery::ForegroundLost);
