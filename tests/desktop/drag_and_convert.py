@@ -11,8 +11,12 @@ must end at once, with status 0 and no window. Another program (the drag
 source) drags a PDF, an Excel workbook, a Word document and a presentation
 (which LibreOffice reads) onto Quillmark's
 window by XDND while xdotool moves the pointer, and the window must take them
-as a copy. A click on 変換 開始 must write each document's page beside it,
-in UTF-8 and with the document's phrases. Closing the window through the
+as a copy; with them the PDF under a name with a CR and one in Shift-JIS
+bytes (each beside a look-alike that must not be converted), and a FIFO
+named as a text. A click on 変換 開始 must write each document's page beside
+it, in UTF-8 and with the document's phrases: where a page's name was a
+link, replacing the link (not the file it named); where it was a FIFO,
+without hanging; and none for the FIFO. Closing the window through the
 window manager must end the program, which leaves none of its processes.
 
 Runs on a display of its own (scripts/with-display). Exits 77 when the
@@ -51,6 +55,10 @@ DOCUMENTS = {
     "ja-libreoffice.doc": ("会議 資料.doc", None),
     "ja-libreoffice.ppt": ("スライド.ppt", None),
 }
+# The PDF again under names only exact bytes tell apart from a look-alike
+# lying beside them (made of the workbook), which must not be converted.
+EXACT_NAMES = {os.fsdecode(b"cr\rname.pdf"): os.fsdecode(b"cr\nname.pdf"),
+               os.fsdecode(b"\x82\xa0sjis.pdf"): "\ufffd\ufffdsjis.pdf"}
 
 
 class Failure(Exception):
@@ -172,6 +180,19 @@ class Session:
             dropped[self.root / "documents" / name] = phrases or paragraph_phrases(documents)
         if min(len(phrases) for phrases in dropped.values()) < 3:
             raise Failure("too few phrases to look for: %s" % dropped)
+        pdf = self.root / "documents" / DOCUMENTS["developers-reference-ja.pdf"][0]
+        for name, look_alike in EXACT_NAMES.items():
+            shutil.copyfile(pdf, self.root / "documents" / name)
+            shutil.copyfile(documents / "Test97J.xls", self.root / "documents" / look_alike)
+            dropped[self.root / "documents" / name] = DOCUMENTS["developers-reference-ja.pdf"][1]
+        # A page name that is a link to a file elsewhere, one that is a FIFO,
+        # and a FIFO dropped as a text.
+        elsewhere = self.root / "elsewhere.txt"
+        elsewhere.write_text("not a page")
+        pdf.with_suffix(".html").symlink_to(elsewhere)
+        os.mkfifo(self.root / "documents" / "Test97J.html")
+        fifo_text = self.root / "documents" / "fifo.txt"
+        os.mkfifo(fifo_text)
 
         first = self.start("quillmark", [program], self.program_env)
         window = self.main_window(first.pid)
@@ -188,7 +209,8 @@ class Session:
             raise Failure("the first program's windows changed: %s" % windows_of(first.pid))
 
         # The other program, away from Quillmark's window (which stays on top).
-        source = self.start("drag-source", [self.args.drag_source, *dropped], self.source_env)
+        source = self.start("drag-source", [self.args.drag_source, *dropped, fifo_text],
+                            self.source_env)
         source_window = poll("drag source window", lambda: list(windows_of(source.pid)), 60)[0]
         xdotool("windowmove", source_window, 700, 500)
         poll("drag source moved", lambda: geometry(source_window)[:2] == (700, 500), 10)
@@ -230,6 +252,12 @@ class Session:
             missing = [p for p in phrases if p not in text]
             if "charset=utf-8" not in text.lower() or missing:
                 raise Failure("%s: no UTF-8 charset, or missing %s" % (page.name, missing))
+            if page.is_symlink():
+                raise Failure("%s is still a link" % page.name)
+        made = sorted(p.name for p in (self.root / "documents").glob("*.html"))
+        if elsewhere.read_text() != "not a page" or len(made) != len(pages):
+            raise Failure("a page went elsewhere, or pages were made of what was not dropped: %s"
+                          % made)
 
         # Closed as a user closes it: Alt+F4 to the window manager (a key of
         # its own call: after windowactivate it would go to the window itself).

@@ -59,8 +59,11 @@ private:
 
 int main(int argc, char** argv) {
     const QApplication app(argc, argv);
+    // The names' own bytes, which need not be UTF-8, percent-encoded.
     QList<QUrl> urls;
-    for (const QString& file : QApplication::arguments().mid(1)) urls.push_back(QUrl::fromLocalFile(file));
+    for (int i = 1; i < argc; ++i) {
+        urls.push_back(QUrl::fromEncoded("file://" + QByteArray(argv[i]).toPercentEncoding("/")));
+    }
     DragSource window(std::move(urls));
     window.show();
     return QApplication::exec();
