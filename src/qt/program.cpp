@@ -22,6 +22,7 @@ bool Program::start() {
 }
 
 void Program::drop(DropOn target, DropData files) {
+    platform_.prepareConverter(files.files);
     switch (target) {
         case DropOn::Form:
             form_.Form_OLEDragDrop(std::move(files));

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTimer>
@@ -114,6 +115,19 @@ std::u16string QtPlatform::executableDirectory() {
     const QString real = QFileInfo(u"/proc/self/exe"_qs).canonicalFilePath();
     if (real.isEmpty()) return u16(QCoreApplication::applicationDirPath());
     return u16(QFileInfo(real).absolutePath());
+}
+
+void QtPlatform::prepareConverter(const std::vector<std::u16string>& files) {
+    QStringList args{u"--warm"_qs};
+    for (const std::u16string& file : files) {
+        // A name whose bytes are no UTF-8 cannot be an argument here: it is
+        // converted in its turn without this head start.
+        const QString name = qs(file);
+        if (name.toUtf8().toStdString() == toUtf8(file)) args.push_back(name);
+    }
+    if (args.size() == 1) return;
+    const QString converter = QDir(qs(executableDirectory())).filePath(u"xdoc2txt"_qs);
+    (void)QProcess::startDetached(converter, args);
 }
 
 void QtPlatform::closeAllWindows() {

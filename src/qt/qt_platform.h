@@ -34,6 +34,10 @@ public:
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
 
+    // Has the converter start what it will need for these files (LibreOffice)
+    // in the background, so that a press need not wait for it; never waits.
+    void prepareConverter(const std::vector<std::u16string>& files);
+
     // closeAllWindows() has been called.
     [[nodiscard]] bool closed() const noexcept { return closed_; }
     // The console of the latest run, or nullptr.

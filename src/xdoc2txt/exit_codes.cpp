@@ -6,6 +6,7 @@ namespace xdoc2txt {
 
 std::string helpText() {
     return R"(usage: xdoc2txt -f SOURCE
+       xdoc2txt --warm SOURCE...
        xdoc2txt --help
 
 Writes the text of the document SOURCE beside it: SOURCE less its suffix,
@@ -33,7 +34,11 @@ to it, and it ends by itself after XDOC2TXT_SOFFICE_IDLE seconds with nothing
 to do (default 120, as set for the conversion that starts it). A document it
 fails on is converted by a fresh LibreOffice in the time left; one it does
 not finish in time fails. XDOC2TXT_SOFFICE_WARM=0 starts LibreOffice afresh
-for every document instead.
+for every document instead. "xdoc2txt --warm SOURCE..." starts it in the
+background when LibreOffice will read one of the sources (a presentation, an
+RTF, or an RTF or HTML file under a Word, Excel or Lotus name), and returns
+at once: a program that queues documents can have it ready before their
+conversions. It exits 0, or 5 when no instance can be started.
 
 Sandbox: every reader runs under bubblewrap (bwrap), in namespaces of its
 own with no capability and no network, seeing the system's programs and

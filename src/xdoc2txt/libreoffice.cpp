@@ -168,6 +168,27 @@ LibreOffice::LibreOffice(const ProcessRunner& runner, const std::vector<std::str
     }
 }
 
+bool LibreOffice::warm() const {
+    if (!warm_) return false;
+    ProfileLock lock;
+    if (!lock.acquire(cacheFolder_ + "/lo-profile.lock", std::chrono::milliseconds(0))) return true;
+    return warm_->warm(Clock::now() + timeLimit_).outcome == WarmOffice::Outcome::kConverted;
+}
+
+bool LibreOffice::readsFirst(Format format, const std::string& source) {
+    switch (format) {
+        case Format::kPowerPoint:
+        case Format::kRichText:
+            return true;
+        case Format::kWord:
+        case Format::kExcel:
+        case Format::kLotus:
+            return looksLikeText(readHead(source));
+        default:
+            return false;
+    }
+}
+
 ReadResult LibreOffice::convert(const std::string& source, Format format, std::string_view suffix,
                                 std::string_view filter, std::string_view extension,
                                 const std::function<ReadResult(const std::string&)>& use) const {

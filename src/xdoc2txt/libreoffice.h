@@ -52,6 +52,16 @@ public:
         const std::string& source, Format format, std::string_view suffix, std::string_view filter,
         std::string_view extension, const std::function<ReadResult(const std::string&)>& use) const;
 
+    // Starts the instance kept running, unless it runs, it is turned off, or
+    // a conversion holds LibreOffice now (which starts it); never waits for
+    // it. False when none could be started.
+    [[nodiscard]] bool warm() const;
+
+    // Whether LibreOffice is the reader of this source (its format and first
+    // bytes): a presentation or RTF, or a text file (RTF, HTML) under a Word,
+    // Excel or Lotus name, which their own readers refuse.
+    [[nodiscard]] static bool readsFirst(Format format, const std::string& source);
+
 private:
     const ProcessRunner& runner_;
     std::string program_;  // empty when LibreOffice is not installed

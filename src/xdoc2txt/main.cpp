@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -17,6 +18,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "child_process.h"
 #include "environment.h"
@@ -94,6 +97,16 @@ bool sandboxWanted() {
     return value == "1";
 }
 
+// The readers' sandbox (bubblewrap from /usr/bin, else the search path);
+// none when it is turned off.
+std::optional<Sandbox> readersSandbox(bool confined, const std::vector<std::string>& folders) {
+    if (!confined) return std::nullopt;
+    std::optional<std::string> bwrap = findProgram("/usr/bin/bwrap", {});
+    if (!bwrap) bwrap = findProgram("bwrap", folders);
+    if (!bwrap) throw Failure(ExitCode::kNoSandbox, missingSandboxReason());
+    return std::optional<Sandbox>(std::in_place, *bwrap, readerSyscallFilter());
+}
+
 WarmSettings warmSettings() {
     WarmSettings warm;
     if (const char* setting = std::getenv("XDOC2TXT_SOFFICE_WARM"); setting && *setting) {
@@ -107,6 +120,24 @@ WarmSettings warmSettings() {
     warm.python = kPython;
     warm.script = besideExecutable("xdoc2txt-office.py");
     return warm;
+}
+
+// --warm: has LibreOffice started for the sources that it will read, in the
+// background, so that their conversions need not wait for it.
+int warmFor(const std::vector<std::string>& sources) {
+    const WarmSettings warm = warmSettings();
+    const bool confined = sandboxWanted();
+    const bool wanted = std::any_of(sources.begin(), sources.end(), [](const std::string& source) {
+        return LibreOffice::readsFirst(formatOf(source), source);
+    });
+    if (!warm.enabled || !wanted) return 0;
+    const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
+    const std::optional<Sandbox> sandbox = readersSandbox(confined, folders);
+    const ProcessRunner runner(readerEnvironment(environ, homeFolder(), folders),
+                               sandbox ? &*sandbox : nullptr);
+    const LibreOffice office(runner, folders, cacheFolder(),
+                             secondsSetting("XDOC2TXT_TIMEOUT").value_or(kOfficeTimeLimit), warm);
+    return office.warm() ? 0 : static_cast<int>(ExitCode::kNoConverter);
 }
 
 void convert(const std::string& source) {
@@ -134,15 +165,8 @@ void convert(const std::string& source) {
     }
 
     const std::vector<std::string> folders = searchPath(std::getenv("PATH"));
-    std::optional<Sandbox> sandbox;
-    if (confined) {
-        std::optional<std::string> bwrap = findProgram("/usr/bin/bwrap", {});
-        if (!bwrap) bwrap = findProgram("bwrap", folders);
-        if (!bwrap) throw Failure(ExitCode::kNoSandbox, missingSandboxReason());
-        sandbox.emplace(*bwrap, readerSyscallFilter());
-    } else {
-        std::fputs(unconfinedWarning().c_str(), stderr);
-    }
+    const std::optional<Sandbox> sandbox = readersSandbox(confined, folders);
+    if (!sandbox) std::fputs(unconfinedWarning().c_str(), stderr);
 
     // Made first, so that a folder that cannot take the text fails at once.
     PendingTextFile text(*textNameFor(source));
@@ -176,6 +200,16 @@ int run(int argc, char** argv) {
     if (argc == 2 && (first == "--help" || first == "-h")) {
         std::fputs(helpText().c_str(), stdout);
         return 0;
+    }
+    if (argc >= 3 && first == "--warm") {
+        try {
+            return warmFor(std::vector<std::string>(argv + 2, argv + argc));
+        } catch (const std::exception& failure) {
+            std::fputs(("xdoc2txt: --warm: " + escapeControls(failure.what()) + "\n").c_str(),
+                       stderr);
+            const auto* known = dynamic_cast<const Failure*>(&failure);
+            return static_cast<int>(known ? known->code() : ExitCode::kInternal);
+        }
     }
     if (argc != 3 || first != "-f" || argv[2][0] == '\0') {
         std::fputs("xdoc2txt: usage: xdoc2txt -f SOURCE (xdoc2txt --help tells more)\n", stderr);

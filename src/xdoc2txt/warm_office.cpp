@@ -133,6 +133,8 @@ void WarmOffice::end() const {
 }
 
 void WarmOffice::touch() const {
+    std::error_code error;
+    fs::create_directories(folder_, error);
     const std::string stamp = folder_ + "/last-use";
     { std::ofstream made(stamp, std::ios::app); }
     ::utimensat(AT_FDCWD, stamp.c_str(), nullptr, 0);
@@ -176,24 +178,57 @@ ProcessResult WarmOffice::startKeeper(Clock::time_point deadline) const {
     return runner_.run(keep);
 }
 
-WarmOffice::Result WarmOffice::convert(const std::string& source, bool binary,
-                                       const std::string& target,
-                                       std::string_view filter, Clock::time_point deadline) const {
+std::optional<WarmOffice::Result> WarmOffice::ensureRunning(Clock::time_point deadline) const {
     std::error_code error;
     fs::create_directories(folder_, error);
+    fs::create_directory(works_, error);  // the instance sees it from its start
     // LibreOffice's /tmp: only the user may enter it, whatever the umask.
     const std::string tmp = folder_ + "/tmp";
-    if (!ownPrivateFolder(tmp)) {
-        return {Outcome::kFailed, "LibreOffice: cannot make a private folder for its pipe"};
-    }
+    const Result noPrivateFolder{Outcome::kFailed,
+                                 "LibreOffice: cannot make a private folder for its pipe"};
+    if (!ownPrivateFolder(tmp)) return noPrivateFolder;
     // The keeper holds a lock on it while it lives; made here so that the
     // client's sandbox can bind it in before any keeper ran.
-    const std::string keeperLock = folder_ + "/keeper.lock";
-    if (const int made = ::open(keeperLock.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                                0600);
+    if (const int made = ::open(keeperLock().c_str(),
+                                O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         made >= 0) {
         ::close(made);
     }
+    const std::vector<Process> running = processes();
+    if (std::any_of(running.begin(), running.end(),
+                    [](const Process& process) { return process.keeper; })) {
+        return std::nullopt;
+    }
+    if (!running.empty()) end();  // what an instance whose keeper is gone left
+    if (!ownPrivateFolder(tmp)) return noPrivateFolder;
+    const ProcessResult started = startKeeper(deadline);
+    if (started.end == ProcessResult::End::kExited && started.code == kNoUno) {
+        return Result{Outcome::kUnavailable, lastLine(started.err)};
+    }
+    pid_t keeperId = 0;
+    const std::string_view said = started.out;
+    (void)std::from_chars(said.data(), said.data() + said.size(), keeperId);
+    if (!started.succeeded() || keeperId <= 0) {
+        end();
+        return Result{Outcome::kFailed,
+                      "LibreOffice could not be started: " + started.failure(timeLeft(deadline))};
+    }
+    return std::nullopt;
+}
+
+WarmOffice::Result WarmOffice::warm(Clock::time_point deadline) const {
+    touch();  // counted as use: the idle time runs from now
+    try {
+        return ensureRunning(deadline).value_or(Result{Outcome::kConverted, {}});
+    } catch (...) {
+        end();
+        throw;
+    }
+}
+
+WarmOffice::Result WarmOffice::convert(const std::string& source, bool binary,
+                                       const std::string& target, std::string_view filter,
+                                       Clock::time_point deadline) const {
     // Touched as the conversion starts and ends: the keeper counts it as use.
     struct Use {
         const WarmOffice& office;
@@ -203,37 +238,17 @@ WarmOffice::Result WarmOffice::convert(const std::string& source, bool binary,
         Use& operator=(const Use&) = delete;
     } use(*this);
     try {
-        const std::vector<Process> running = processes();
-        const bool kept = std::any_of(running.begin(), running.end(),
-                                      [](const Process& process) { return process.keeper; });
-        if (!kept) {
-            if (!running.empty()) end();  // what an instance whose keeper is gone left
-            if (!ownPrivateFolder(tmp)) {
-                return {Outcome::kFailed, "LibreOffice: cannot make a private folder for its pipe"};
-            }
-            const ProcessResult started = startKeeper(deadline);
-            if (started.end == ProcessResult::End::kExited && started.code == kNoUno) {
-                return {Outcome::kUnavailable, lastLine(started.err)};
-            }
-            pid_t keeperId = 0;
-            const std::string_view said = started.out;
-            (void)std::from_chars(said.data(), said.data() + said.size(), keeperId);
-            if (!started.succeeded() || keeperId <= 0) {
-                end();
-                return {Outcome::kFailed, "LibreOffice could not be started: " +
-                                              started.failure(timeLeft(deadline))};
-            }
-        }
+        if (std::optional<Result> failed = ensureRunning(deadline)) return *failed;
         Command command;
         command.program = python_;
         command.timeLimit = timeLeft(deadline);
         command.view = runner_.view();
-        command.view.tmpFrom(tmp);
+        command.view.tmpFrom(folder_ + "/tmp");
         command.args = {"-I",
                         command.view.readOnly(script_, "xdoc2txt-office.py"),
                         "convert",
                         pipe_,
-                        command.view.readOnly(keeperLock, "keeper.lock"),
+                        command.view.readOnly(keeperLock(), "keeper.lock"),
                         seconds(std::min(timeLeft(deadline), kStartLimit)),
                         seenByOffice(source),
                         seenByOffice(target),

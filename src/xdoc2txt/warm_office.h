@@ -22,6 +22,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,10 @@ public:
                                  std::string_view filter,
                                  std::chrono::steady_clock::time_point deadline) const;
 
+    // Starts the instance when none runs, and returns without waiting for it
+    // to answer (kConverted: it runs or starts).
+    [[nodiscard]] Result warm(std::chrono::steady_clock::time_point deadline) const;
+
     // Kills the instance's processes with their process groups, waits until
     // they are gone and removes the profile they may have left half written.
     void end() const;
@@ -74,6 +79,10 @@ private:
     // The running (not dead) processes of this folder's instance.
     [[nodiscard]] std::vector<Process> processes() const;
     void touch() const;
+    // A failure, or nothing once a keeper runs (started when none did).
+    [[nodiscard]] std::optional<Result> ensureRunning(
+        std::chrono::steady_clock::time_point deadline) const;
+    [[nodiscard]] std::string keeperLock() const { return folder_ + "/keeper.lock"; }
     // Starts the keeper; its id, or the result of a keeper that could not start.
     [[nodiscard]] ProcessResult startKeeper(std::chrono::steady_clock::time_point deadline) const;
     // A path in a working folder as the instance sees it.

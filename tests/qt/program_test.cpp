@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +24,10 @@ class ProgramTest : public QObject {
     QTemporaryDir dir_;
 
     QString path(const QString& name) const { return dir_.filePath(name); }
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     void write(const QString& name, const QByteArray& bytes) const {
         QFile file(path(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -42,8 +47,10 @@ private slots:
     void aDroppedDocumentBecomesAPage() {
         // The converter stand-in notes the stacking while it runs and writes
         // the text beside its source.
+        // Asked to prepare for the dropped files, it notes them.
         write(u"xdoc2txt"_qs,
-              "#!/bin/sh\nxprop -id \"$QUILL_WINDOW\" _NET_WM_STATE > \"$0.state\"\n"
+              "#!/bin/sh\n[ \"$1\" = --warm ] && { shift; echo \"$@\" > \"$0.warm\"; exit; }\n"
+              "xprop -id \"$QUILL_WINDOW\" _NET_WM_STATE > \"$0.state\"\n"
               "xprop -root _NET_CLIENT_LIST_STACKING > \"$0.stacking\"\n"
               "printf '第一行 & <line> %s\\n' \"$XDOC2TXT_ENCODING\" > \"${2%.*}.txt\"\n");
         QVERIFY(QFile::setPermissions(path(u"xdoc2txt"_qs),
@@ -67,12 +74,16 @@ private slots:
                        {.program = dir_.path(), .runtime = dir_.path()});
         QVERIFY(!second.start());
 
+        // Dropped on the window, which has the converter prepare for it.
         const QString source = path(u"it's a $doc.doc"_qs);
-        program.form().Form_OLEDragDrop(
-            DropData{true,
-                     {{reinterpret_cast<const char16_t*>(source.utf16()),
-                       static_cast<std::size_t>(source.size())}}});
-        QVERIFY(program.window().command2().isEnabled());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(source)});
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&program.window(), &enter);
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&program.window(), &drop);
+        QTRY_VERIFY(program.window().command2().isEnabled());
+        QTRY_COMPARE(read(u"xdoc2txt.warm"_qs), source.toUtf8() + '\n');
         program.window().command2().click();  // returns once the run is over
 
         QFile page(path(u"it's a $doc.html"_qs));

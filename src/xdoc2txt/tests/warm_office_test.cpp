@@ -134,6 +134,28 @@ TEST_F(Warm, EndsAfterItsIdleTime) {
     EXPECT_TRUE(gone);
 }
 
+// --warm starts an instance in the background for what LibreOffice reads
+// (a presentation), and none for what its own readers read.
+TEST_F(Warm, WarmStartsOneOnlyForWhatLibreOfficeReads) {
+    writeFile(folder_ / "a.pdf", "%PDF-1.4\n");
+    writeFile(folder_ / "b.xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    const RunResult none =
+        runXdoc2txt({"--warm", folder_ / "a.pdf", folder_ / "b.xls"}, cache_.environment());
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_TRUE(cache_.processes("").empty());
+    const RunResult warm = runXdoc2txt({"--warm", place(kPpt)}, cache_.environment());
+    EXPECT_EQ(warm.exitCode, 0) << warm.err;
+    EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
+    bool started = false;  // within a generous safety limit
+    for (int i = 0; i < 600 && !started; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        started = !cache_.offices().empty();
+    }
+    EXPECT_TRUE(started);
+    (void)convert(kPpt);
+    EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
+}
+
 TEST(WarmSettings, BadValuesExitTwoAndHelpTellsThem) {
     const Folder folder;
     writeFile(folder / "a.rtf", "{\\rtf1 text}");
