@@ -41,6 +41,15 @@ enum class ConsoleDialect {
     PosixShell,  // /bin/sh: single quotes, LF, nothing expanded inside them
 };
 
+// The pauses of a run around each command it pastes into the console. A
+// console the program does not own (cmd.exe) needs them to catch up; one of
+// the program's own takes a line at once and needs none.
+struct ConsolePacing {
+    std::uint32_t beforePasteMs = 0;
+    std::uint32_t afterPasteMs = 0;
+    std::uint32_t beforeEnterMs = 0;
+};
+
 enum class Stacking {
     Topmost,  // above every window that is not topmost
     Bottom,   // at the bottom of the stacking order, and no longer topmost
@@ -127,6 +136,8 @@ public:
     [[nodiscard]] virtual bool startConsole() = 0;
     // The shell that the console runs its commands with.
     [[nodiscard]] virtual ConsoleDialect consoleDialect() = 0;
+    // How a run paces what it pastes into this console.
+    [[nodiscard]] virtual ConsolePacing consolePacing() = 0;
     // The console's window, or 0 while it is not (yet) there.
     [[nodiscard]] virtual WindowHandle consoleWindow() = 0;
     // Waits, keeping the window responsive, until the console process has

@@ -57,6 +57,8 @@ public:
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;
     ConsoleDialect consoleDialect() override { return ConsoleDialect::PosixShell; }
+    // The console is the program's own and takes a line at once.
+    ConsolePacing consolePacing() override { return {}; }
     WindowHandle consoleWindow() override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
     void endConsole(std::chrono::milliseconds limit) override;

@@ -43,6 +43,9 @@ public:
     bool putClipboardText(std::u16string_view text) override;
     KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
     ConsoleDialect consoleDialect() override { return ConsoleDialect::Cmd; }
+    // cmd.exe is another program's window: it is given time to come forward
+    // before a paste, to take the pasted line, and before the Enter key.
+    ConsolePacing consolePacing() override { return {1000, 500, 100}; }
     char16_t directorySeparator() override { return u'\\'; }
     WindowHandle foregroundWindow() override;
     ThreadId windowThread(WindowHandle window) override;

@@ -237,12 +237,13 @@ TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
     EXPECT_EQ(platform.lockTimeout, 200000u);
 }
 
-// The console routine alone records what became of each queued source.
 // On a console run by a POSIX shell the command is quoted for that shell,
-// and a path that cmd would rewrite is fed as it is.
+// and a path that cmd would rewrite is fed as it is. A console that needs no
+// pacing (the program's own) is fed without a pause.
 TEST(ConsoleRunPosix, PathsAreQuotedForTheShellAndNothingIsRefused) {
     FakePlatform platform;
     platform.dialect = ConsoleDialect::PosixShell;
+    platform.pacing = {};
     platform.separator = u'/';
     platform.exeDir = u"/opt/quillmark";
     platform.files[u"/d/%OS% it's.txt"] = "x";
@@ -254,7 +255,10 @@ TEST(ConsoleRunPosix, PathsAreQuotedForTheShellAndNothingIsRefused) {
               std::vector<std::string>{
                   "clipboard '/opt/quillmark/xdoc2txt' -f '/d/%OS% it'\\''s.doc'\\n"});
     EXPECT_EQ(form.list3().count(), 1);
+    EXPECT_EQ(platform.calls({"sleep"}), std::vector<std::string>{});
 }
+
+// The console routine alone records what became of each queued source.
 
 TEST(ConsoleRunRecord, OneRecordPerQueuedSource) {
     FakePlatform platform;

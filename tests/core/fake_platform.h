@@ -36,6 +36,7 @@ public:
     std::u16string exeDir = u"C:\\Tools\\Convert";
     char16_t separator = u'\\';
     ConsoleDialect dialect = ConsoleDialect::Cmd;
+    ConsolePacing pacing{1000, 500, 100};  // as cmd.exe is paced
     bool consoleStarts = true;
     int consoleWindowAfterPolls = 0;  // consoleWindow() answers 0 this many times
     bool consoleTakesForeground = true;
@@ -86,6 +87,7 @@ public:
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;
     ConsoleDialect consoleDialect() override { return dialect; }
+    ConsolePacing consolePacing() override { return pacing; }
     WindowHandle consoleWindow() override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
     void endConsole(std::chrono::milliseconds limit) override;

@@ -28,9 +28,6 @@ namespace {
 constexpr std::u16string_view kPasteKeys = u"% ep";  // Alt+Space, E, P: Edit > Paste
 constexpr std::u16string_view kEnterKey = u"{ENTER}";
 constexpr std::u16string_view kExitCommand = u"exit";
-constexpr std::uint32_t kBeforePasteMs = 1000;
-constexpr std::uint32_t kAfterPasteMs = 500;
-constexpr std::uint32_t kBeforeEnterMs = 100;
 constexpr std::uint32_t kReforceEveryMs = 1000;
 }  // namespace
 
@@ -134,18 +131,21 @@ void ConsoleAutomation::startConsole() {
 }
 
 void ConsoleAutomation::feedCommand(std::u16string_view commandLine) {
+    const ConsolePacing pacing = console_.consolePacing();
     forceForeground(foreground_, consoleWindow_);
-    events_.pause(kBeforePasteMs);
+    if (pacing.beforePasteMs > 0) events_.pause(pacing.beforePasteMs);
     putOnClipboard(commandLine);
     sendKeys(kPasteKeys);
-    events_.pause(kAfterPasteMs);
+    if (pacing.afterPasteMs > 0) events_.pause(pacing.afterPasteMs);
 }
 
 void ConsoleAutomation::closeConsole() {
     putOnClipboard(kExitCommand);
     forceForeground(foreground_, consoleWindow_);
     sendKeys(kPasteKeys);
-    events_.pause(kBeforeEnterMs);
+    if (const ConsolePacing pacing = console_.consolePacing(); pacing.beforeEnterMs > 0) {
+        events_.pause(pacing.beforeEnterMs);
+    }
     sendKeys(kEnterKey);
 }
 
