@@ -116,9 +116,14 @@ std::string fileUrl(std::string_view path) {
 std::optional<std::string> readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return content;
+    try {
+        std::string content((std::istreambuf_iterator<char>(in)),
+                            std::istreambuf_iterator<char>());
+        if (in.bad()) return std::nullopt;
+        return content;
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;  // a read error, as when a process's file in /proc goes
+    }
 }
 
 UniqueFd openOutputFile(const std::string& path) {

@@ -188,7 +188,11 @@ RunResult runXdoc2txt(const std::vector<std::string>& args,
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    try {
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return {};  // a process's file in /proc, gone while it was read
+    }
 }
 
 void writeFile(const std::string& path, const std::string& bytes, bool executable) {

@@ -75,6 +75,8 @@ public:
                                   const std::vector<std::string>& launcher = {});
 [[nodiscard]] RunResult wait(pid_t pid);
 
+// The file's bytes; empty when it cannot be read (a process's file in /proc
+// may go while it is read).
 [[nodiscard]] std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes, bool executable = false);
 [[nodiscard]] bool exists(const std::string& path);
