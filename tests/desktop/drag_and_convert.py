@@ -103,6 +103,34 @@ def centre(origin, control):
     return origin[0] + px(left + width // 2), origin[1] + px(top + height // 2)
 
 
+def drag_onto(source_window, window, source_log):
+    """Presses on the drag source, drags over to Quillmark's prompt box and lets go once the
+    window answers that it takes a copy; fails unless the drop was taken as one."""
+    # Each drag prints its own lines: only those after this press count.
+    said = lambda: pathlib.Path(source_log).read_text()
+    before = len(said())
+    said_now = lambda: said()[before:]
+    x, y, width, height = geometry(source_window)
+    start = (x + width // 2, y + height // 2)
+    target = centre(geometry(window)[:2], TEXT1)
+    xdotool("mousemove", "--sync", *start)
+    xdotool("mousedown", 1)
+    for step in range(1, 11):
+        xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
+                start[1] + (target[1] - start[1]) * step // 10, "sleep", 0.05)
+
+    def answered():
+        xdotool("mousemove_relative", "--", 1, 0, "mousemove_relative", "--", -1, 0)
+        return "action: copy" in said_now()
+
+    poll(lambda: "copy answer from the window (the drag source said %r)" % said_now(), answered,
+         15, 0.2)
+    xdotool("mouseup", 1)
+    poll("end of the drag", lambda: "dropped:" in said_now(), 15)
+    if "dropped: copy" not in said_now():
+        raise Failure("the drop was not taken as a copy: %r" % said_now())
+
+
 def paragraph_phrases(documents):
     """The first run of at least eight non-ASCII characters of each paragraph, at most 20 of them."""
     lines = (documents / "ja-paragraphs.txt").read_text(encoding="utf-8").splitlines()
@@ -215,27 +243,7 @@ class Session:
         xdotool("windowmove", source_window, 700, 500)
         poll("drag source moved", lambda: geometry(source_window)[:2] == (700, 500), 10)
 
-        # Pressed on the source, dragged over to the prompt box, let go once
-        # the window answers that it takes a copy.
-        x, y, width, height = geometry(source_window)
-        start = (x + width // 2, y + height // 2)
-        target = centre(geometry(window)[:2], TEXT1)
-        xdotool("mousemove", "--sync", *start)
-        xdotool("mousedown", 1)
-        for step in range(1, 11):
-            xdotool("mousemove", start[0] + (target[0] - start[0]) * step // 10,
-                    start[1] + (target[1] - start[1]) * step // 10, "sleep", 0.05)
-        said = lambda: self.logs["drag-source"].read_text()
-
-        def answered():
-            xdotool("mousemove_relative", "--", 1, 0, "mousemove_relative", "--", -1, 0)
-            return "action: copy" in said()
-
-        poll(lambda: "copy answer from the window (the drag source said %r)" % said(), answered, 15, 0.2)
-        xdotool("mouseup", 1)
-        poll("end of the drag", lambda: "dropped:" in said(), 15)
-        if "dropped: copy" not in said():
-            raise Failure("the drop was not taken as a copy: %r" % said())
+        drag_onto(source_window, window, self.logs["drag-source"])
         self.caption_becomes(first.pid, "変換準備 OK", 15)
 
         # 変換 開始 pressed, the pages awaited (LibreOffice may have to start).
