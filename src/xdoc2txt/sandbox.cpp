@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <filesystem>
@@ -113,10 +114,15 @@ Sandbox::Wrapped Sandbox::wrap(const Command& command, bool reportStatus) const 
     for (const SandboxView::Bind& bind : command.view.binds()) {
         add({bind.writable ? "--bind" : "--ro-bind", bind.host, bind.inside});
     }
-    // A reader that lies outside /usr (a stand-in of a test's, say).
+    // A reader that lies outside /usr (a stand-in of a test's, say), or is
+    // reached by a link from outside it, is bound in where it is named.
     std::error_code error;
-    if (const fs::path real = fs::canonical(command.program, error);
-        !error && !isUnder(real, "/usr")) {
+    const fs::path real = fs::canonical(command.program, error);
+    const bool namedInside =
+        isUnder(command.program, "/usr") ||
+        std::any_of(kTopFolders.begin(), kTopFolders.end(),
+                    [&](const char* top) { return isUnder(command.program, top); });
+    if (!error && (!isUnder(real, "/usr") || !namedInside)) {
         add({"--ro-bind", real.string(), command.program});
     }
     add({"--remount-ro", "/", "--chdir", kHome});

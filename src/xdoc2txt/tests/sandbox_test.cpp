@@ -232,6 +232,19 @@ TEST_F(Hostile, AnOutputThatIsALinkFailsTheConversion) {
     EXPECT_FALSE(exists(folder_ / "sources/a.txt"));
 }
 
+// A reader found through a link outside /usr (a user's own bin folder)
+// runs in the sandbox as it does outside it.
+TEST(Readers, OneLinkedFromOutsideUsrRuns) {
+    XDOC2TXT_REQUIRE_DOCUMENTS(documents);
+    const Folder folder;
+    fs::create_directory(folder / "bin");
+    fs::create_symlink("/usr/bin/pdftotext", folder / "bin/pdftotext");
+    writeFile(folder / "a.pdf", readFile(documents + "/developers-reference-ja.pdf"));
+    const RunResult run =
+        runXdoc2txt({"-f", folder / "a.pdf"}, {"PATH=" + (folder / "bin") + ":/usr/bin:/bin"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
 // Where no user namespace can be made (a nested bwrap cannot), the
 // conversion fails with its own exit code and a line that says the cause,
 // the remedy and the way out; the way out converts, with a warning.
