@@ -47,9 +47,14 @@ private slots:
     void aDroppedDocumentBecomesAPage() {
         // The converter stand-in notes the stacking while it runs and writes
         // the text beside its source.
-        // Asked to prepare for the dropped files, it notes them.
+        // Asked to prepare for the dropped files, it notes them. The window
+        // manager applies a stacking change in its own time, and the run no
+        // longer pauses before its first command: the stand-in gives it up
+        // to 5 s to take the window off the top.
         write(u"xdoc2txt"_qs,
               "#!/bin/sh\n[ \"$1\" = --warm ] && { shift; echo \"$@\" > \"$0.warm\"; exit; }\n"
+              "i=0; while [ $i -lt 50 ] && xprop -id \"$QUILL_WINDOW\" _NET_WM_STATE |"
+              " grep -q _NET_WM_STATE_ABOVE; do sleep 0.1; i=$((i+1)); done\n"
               "xprop -id \"$QUILL_WINDOW\" _NET_WM_STATE > \"$0.state\"\n"
               "xprop -root _NET_CLIENT_LIST_STACKING > \"$0.stacking\"\n"
               "printf '第一行 & <line> %s\\n' \"$XDOC2TXT_ENCODING\" > \"${2%.*}.txt\"\n");
