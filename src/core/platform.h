@@ -16,7 +16,6 @@
 namespace quill {
 
 using WindowHandle = std::uintptr_t;  // 0: no window
-using ThreadId = std::uint32_t;       // 0: no thread
 // The bytes that start a two-byte character of a double-byte code page; none
 // in a single-byte one.
 using LeadBytes = std::bitset<256>;
@@ -26,12 +25,13 @@ using LeadBytes = std::bitset<256>;
 // systems).
 using FileTime = std::chrono::duration<std::int64_t, std::ratio<1, 10'000'000>>;
 
-// What became of a keystroke string.
+// What became of a line or a key given to the console.
 enum class KeyDelivery {
-    Delivered,       // every key went to the target window
-    ForegroundLost,  // another window became the foreground window: no key
-                     // press reached it, only releases of keys already pressed
-    Failed,          // the keystrokes could not be sent
+    Delivered,       // it reached the console
+    ForegroundLost,  // another window took the front while it went out: no
+                     // key press reached that window, only releases of keys
+                     // already pressed
+    Failed,          // it could not be given (no clipboard, no keys)
 };
 
 // The shell that runs the console's commands, which decides how a command
@@ -72,8 +72,6 @@ private:
     std::shared_ptr<const void> owner_;
 };
 
-// A page file being written: bytes are buffered and reach the disk at the
-// latest on close().
 // A file written whole or not at all: until close() succeeds, an earlier file
 // of its name stays as it was. Destroyed unclosed, or closed after a write
 // failed, it is discarded.
@@ -88,9 +86,8 @@ public:
 
 // The roles below are what the core asks of the system, each a small
 // interface that a consumer takes alone: the window's view, the program's
-// lifecycle, the event loop, the console and its keys, the clipboard, the
-// foreground window, files and the ANSI code page. A shell implements the
-// roles it serves, one class possibly several.
+// lifecycle, the event loop, the console, files and the ANSI code page. A
+// shell implements the roles it serves, one class possibly several.
 
 // The window and its two visible controls.
 class WindowView {
@@ -128,18 +125,38 @@ public:
     virtual void sleep(std::uint32_t milliseconds) = 0;
 };
 
-// The console of the current run, and the keystrokes it is typed with.
-class ConsoleControl {
+// The console of the current run, a window that runs each line pasted into
+// it. A run starts it, finds its window, brings that to the front, pastes
+// one line per command and then "exit" with the Enter key, and waits for it
+// to end; the console says which shell runs the lines and how a run paces
+// what it pastes. Only the run's own console ever receives a line.
+class ConsoleChannel {
 public:
-    virtual ~ConsoleControl() = default;
-    // Starts the console: "cmd.exe", show state 1, a new console.
+    virtual ~ConsoleChannel() = default;
+    // Starts the console (a normal window that is activated); returns at once.
     [[nodiscard]] virtual bool startConsole() = 0;
     // The shell that the console runs its commands with.
     [[nodiscard]] virtual ConsoleDialect consoleDialect() = 0;
     // How a run paces what it pastes into this console.
     [[nodiscard]] virtual ConsolePacing consolePacing() = 0;
+    // The names of the variables in the program's environment, which the
+    // console inherits.
+    [[nodiscard]] virtual std::vector<std::u16string> environmentNames() = 0;
     // The console's window, or 0 while it is not (yet) there.
     [[nodiscard]] virtual WindowHandle consoleWindow() = 0;
+    // Asks for the window to become the front window, where pasted lines and
+    // keys go, even where the system would refuse a plain request. Nothing is
+    // reported: atFront tells whether it has come.
+    virtual void bringToFront(WindowHandle window) = 0;
+    [[nodiscard]] virtual bool atFront(WindowHandle window) = 0;
+    // Pastes the text into the console, whose window is at the front; the
+    // system clipboard then holds the text. Returns once the console has
+    // taken it.
+    [[nodiscard]] virtual KeyDelivery pasteLine(std::u16string_view text, WindowHandle console) = 0;
+    // Presses Enter in the console, whose window is at the front.
+    [[nodiscard]] virtual KeyDelivery pressEnter(WindowHandle console) = 0;
+    // Leaves the text on the system clipboard, as a paste of it would.
+    [[nodiscard]] virtual bool leaveOnClipboard(std::u16string_view text) = 0;
     // Waits, keeping the window responsive, until the console process has
     // ended (true) or the limit has passed (false).
     [[nodiscard]] virtual bool waitForConsoleExit(std::chrono::milliseconds limit) = 0;
@@ -147,34 +164,6 @@ public:
     // keeping the window responsive, until the programs it started (a
     // converter at work) have ended too, or the limit has passed.
     virtual void endConsole(std::chrono::milliseconds limit) = 0;
-    // The names of the variables in the program's environment, which the
-    // console inherits.
-    [[nodiscard]] virtual std::vector<std::u16string> environmentNames() = 0;
-    // Synthetic keystrokes ("% ep", "{ENTER}"). The keys go to the
-    // foreground window; a key press goes only while that is the target
-    // window. The call returns once every key has been handled.
-    [[nodiscard]] virtual KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) = 0;
-};
-
-class Clipboard {
-public:
-    virtual ~Clipboard() = default;
-    [[nodiscard]] virtual bool clearClipboard() = 0;
-    [[nodiscard]] virtual bool putClipboardText(std::u16string_view text) = 0;
-};
-
-// Foreground window primitives.
-class Foreground {
-public:
-    virtual ~Foreground() = default;
-    [[nodiscard]] virtual WindowHandle foregroundWindow() = 0;
-    [[nodiscard]] virtual ThreadId windowThread(WindowHandle window) = 0;
-    [[nodiscard]] virtual ThreadId uiThread() = 0;
-    virtual void attachThreadInput(ThreadId from, ThreadId to, bool attach) = 0;
-    // The foreground lock time-out in ms; 0 when it cannot be read.
-    [[nodiscard]] virtual std::uint32_t foregroundLockTimeout() = 0;
-    virtual void setForegroundLockTimeout(std::uint32_t milliseconds) = 0;
-    virtual void setForegroundWindow(WindowHandle window) = 0;
 };
 
 class Files {
@@ -214,9 +203,7 @@ public:
 class AllRoles : public WindowView,
                  public Lifecycle,
                  public EventLoop,
-                 public ConsoleControl,
-                 public Clipboard,
-                 public Foreground,
+                 public ConsoleChannel,
                  public Files,
                  public CodePage {};
 

@@ -186,44 +186,41 @@ std::vector<std::u16string> QtPlatform::environmentNames() {
     return names;
 }
 
-bool QtPlatform::clearClipboard() {
-    QGuiApplication::clipboard()->clear();
-    pasted_.clear();
-    return true;
-}
-
-// The text is kept for the console's paste: any program may change the
-// system clipboard between the put and the paste.
-bool QtPlatform::putClipboardText(std::u16string_view text) {
+bool QtPlatform::leaveOnClipboard(std::u16string_view text) {
     QGuiApplication::clipboard()->setText(qs(text));
-    pasted_ = text;
     return true;
 }
 
-// Only the paste keys and the line end are known, and they go to the run's
-// console alone.
-KeyDelivery QtPlatform::sendKeys(std::u16string_view keys, WindowHandle target) {
-    ConsoleWindow* const latest = console();
-    if (latest == nullptr || target != reinterpret_cast<WindowHandle>(latest)) {
+template <typename Give>
+KeyDelivery QtPlatform::deliverTo(WindowHandle console, Give give) {
+    ConsoleWindow* const latest = this->console();
+    if (latest == nullptr || console != reinterpret_cast<WindowHandle>(latest)) {
         return KeyDelivery::Failed;
     }
     if (latest->ended() || !latest->isVisible()) return KeyDelivery::ForegroundLost;
-    if (keys == u"% ep") {
-        latest->paste(qs(pasted_));
-    } else if (keys == u"{ENTER}") {
-        latest->pressEnter();
-    } else {
-        return KeyDelivery::Failed;
-    }
+    give(*latest);
     return KeyDelivery::Delivered;
 }
 
-WindowHandle QtPlatform::foregroundWindow() {
-    if (ConsoleWindow* const open = openConsole()) return reinterpret_cast<WindowHandle>(open);
-    return reinterpret_cast<WindowHandle>(&window_);
+// The console types the text it was given: any program may change the
+// system clipboard between a put and a paste.
+KeyDelivery QtPlatform::pasteLine(std::u16string_view text, WindowHandle console) {
+    return deliverTo(console, [&](ConsoleWindow& to) {
+        (void)leaveOnClipboard(text);
+        to.paste(qs(text));
+    });
 }
 
-void QtPlatform::setForegroundWindow(WindowHandle window) {
+KeyDelivery QtPlatform::pressEnter(WindowHandle console) {
+    return deliverTo(console, [](ConsoleWindow& to) { to.pressEnter(); });
+}
+
+bool QtPlatform::atFront(WindowHandle window) {
+    ConsoleWindow* const open = openConsole();
+    return open != nullptr && window == reinterpret_cast<WindowHandle>(open);
+}
+
+void QtPlatform::bringToFront(WindowHandle window) {
     ConsoleWindow* const open = openConsole();
     if (open == nullptr || window != reinterpret_cast<WindowHandle>(open)) return;
     open->raise();

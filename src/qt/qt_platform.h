@@ -1,8 +1,8 @@
 #pragma once
 // Every role of platform.h on Qt, for the window MainWindow and the program's
 // own console ConsoleWindow: the window's texts and stacking, one instance
-// through a lock file, the Qt event loop, a console per run that takes keys
-// from the program only, the clipboard, files and the code page natively.
+// through a lock file, the Qt event loop, a console per run that takes lines
+// from the program only, files and the code page natively.
 
 #include <QLockFile>
 #include <QString>
@@ -59,22 +59,17 @@ public:
     ConsoleDialect consoleDialect() override { return ConsoleDialect::PosixShell; }
     // The console is the program's own and takes a line at once.
     ConsolePacing consolePacing() override { return {}; }
+    std::vector<std::u16string> environmentNames() override;
     WindowHandle consoleWindow() override;
+    // The console is at the front while it is open: lines go to it directly,
+    // never to another program's window.
+    void bringToFront(WindowHandle window) override;
+    bool atFront(WindowHandle window) override;
+    KeyDelivery pasteLine(std::u16string_view text, WindowHandle console) override;
+    KeyDelivery pressEnter(WindowHandle console) override;
+    bool leaveOnClipboard(std::u16string_view text) override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
     void endConsole(std::chrono::milliseconds limit) override;
-    std::vector<std::u16string> environmentNames() override;
-    bool clearClipboard() override;
-    bool putClipboardText(std::u16string_view text) override;
-    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
-    // The console is the foreground window while it is open: keys go to it
-    // directly, never to another program's window.
-    WindowHandle foregroundWindow() override;
-    ThreadId windowThread(WindowHandle) override { return kUiThread; }
-    ThreadId uiThread() override { return kUiThread; }
-    void attachThreadInput(ThreadId, ThreadId, bool) override {}
-    std::uint32_t foregroundLockTimeout() override { return 0; }
-    void setForegroundLockTimeout(std::uint32_t) override {}
-    void setForegroundWindow(WindowHandle window) override;
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     FileTime now() override;
@@ -87,17 +82,19 @@ public:
     void wideToAnsi(std::u16string_view text, std::string& out) override;
 
 private:
-    static constexpr ThreadId kUiThread = 1;
     static constexpr std::uint32_t kUtf8 = 65001;
 
     // The latest run's console while it is open, or nullptr.
     [[nodiscard]] ConsoleWindow* openConsole() const noexcept;
+    // Gives the latest run's console to give() if it is the one named and
+    // still open; what became of it.
+    template <typename Give>
+    KeyDelivery deliverTo(WindowHandle console, Give give);
     // Runs events until done() holds or the limit has passed; done()'s last answer.
     template <typename Done>
     bool runEventsUntil(Done done, std::chrono::milliseconds limit);
 
     MainWindow& window_;
-    std::u16string pasted_;  // what the console's paste types: the text last put
     std::shared_ptr<const IconvCodePage> codePage_;
     Folders folders_;
     std::optional<QLockFile> lock_;

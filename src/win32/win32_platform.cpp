@@ -14,6 +14,9 @@ HWND handleOf(WindowHandle window) {
     return reinterpret_cast<HWND>(window);
 }
 
+constexpr std::u16string_view kPasteKeys = u"% ep";  // Alt+Space, E, P: Edit > Paste
+constexpr std::u16string_view kEnterKey = u"{ENTER}";
+
 // Only the stacking order changes.
 constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE;
 }  // namespace
@@ -115,44 +118,27 @@ std::vector<std::u16string> Win32Platform::environmentNames() {
     return win32::environmentNames();
 }
 
-bool Win32Platform::clearClipboard() {
-    return win32::clearClipboard(window_.hwnd());
+KeyDelivery Win32Platform::pasteLine(std::u16string_view text, WindowHandle console) {
+    if (!clearClipboard(window_.hwnd()) || !putClipboardText(window_.hwnd(), text)) {
+        return KeyDelivery::Failed;
+    }
+    return sendKeystrokes(kPasteKeys, handleOf(console));
 }
 
-bool Win32Platform::putClipboardText(std::u16string_view text) {
-    return win32::putClipboardText(window_.hwnd(), text);
+KeyDelivery Win32Platform::pressEnter(WindowHandle console) {
+    return sendKeystrokes(kEnterKey, handleOf(console));
 }
 
-KeyDelivery Win32Platform::sendKeys(std::u16string_view keys, WindowHandle target) {
-    return sendKeystrokes(keys, handleOf(target));
+bool Win32Platform::leaveOnClipboard(std::u16string_view text) {
+    return clearClipboard(window_.hwnd()) && putClipboardText(window_.hwnd(), text);
 }
 
-WindowHandle Win32Platform::foregroundWindow() {
-    return reinterpret_cast<WindowHandle>(::GetForegroundWindow());
+void Win32Platform::bringToFront(WindowHandle window) {
+    forceForeground(foreground_, uiThread_, handleOf(window));
 }
 
-ThreadId Win32Platform::windowThread(WindowHandle window) {
-    return ::GetWindowThreadProcessId(handleOf(window), nullptr);
-}
-
-void Win32Platform::attachThreadInput(ThreadId from, ThreadId to, bool attach) {
-    ::AttachThreadInput(from, to, attach ? TRUE : FALSE);
-}
-
-std::uint32_t Win32Platform::foregroundLockTimeout() {
-    DWORD timeout = 0;
-    ::SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0);
-    return timeout;
-}
-
-void Win32Platform::setForegroundLockTimeout(std::uint32_t milliseconds) {
-    // The new time-out travels in the pointer argument itself.
-    ::SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
-                            reinterpret_cast<PVOID>(static_cast<UINT_PTR>(milliseconds)), 0);
-}
-
-void Win32Platform::setForegroundWindow(WindowHandle window) {
-    ::SetForegroundWindow(handleOf(window));
+bool Win32Platform::atFront(WindowHandle window) {
+    return ::GetForegroundWindow() == handleOf(window);
 }
 
 std::optional<FileBytes> Win32Platform::readWholeFile(std::u16string_view path) {

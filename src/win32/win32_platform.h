@@ -1,12 +1,13 @@
 #pragma once
 // The program's platform, every role of platform.h: the window's texts and
-// stacking order, the program's lifecycle, the message loop, the console and
-// keyboard, the clipboard, the foreground window, files and the ANSI code
-// page, all through Win32.
+// stacking order, the program's lifecycle, the message loop, the console (its
+// process, window, the clipboard and keys that feed it, the foreground
+// window), files and the ANSI code page, all through Win32.
 
 #include <windows.h>
 
 #include "console.h"
+#include "foreground.h"
 #include "platform.h"
 #include "scoped.h"
 
@@ -35,25 +36,23 @@ public:
     void doEvents() override;
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;
-    WindowHandle consoleWindow() override;
-    bool waitForConsoleExit(std::chrono::milliseconds limit) override;
-    void endConsole(std::chrono::milliseconds limit) override;
-    std::vector<std::u16string> environmentNames() override;
-    bool clearClipboard() override;
-    bool putClipboardText(std::u16string_view text) override;
-    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
     ConsoleDialect consoleDialect() override { return ConsoleDialect::Cmd; }
     // cmd.exe is another program's window: it is given time to come forward
     // before a paste, to take the pasted line, and before the Enter key.
     ConsolePacing consolePacing() override { return {1000, 500, 100}; }
+    std::vector<std::u16string> environmentNames() override;
+    WindowHandle consoleWindow() override;
+    // Past the foreground lock (forceForeground).
+    void bringToFront(WindowHandle window) override;
+    bool atFront(WindowHandle window) override;
+    // Through the clipboard and the console's window menu (Alt+Space, E, P:
+    // Edit > Paste), the keys held back from any other window.
+    KeyDelivery pasteLine(std::u16string_view text, WindowHandle console) override;
+    KeyDelivery pressEnter(WindowHandle console) override;
+    bool leaveOnClipboard(std::u16string_view text) override;
+    bool waitForConsoleExit(std::chrono::milliseconds limit) override;
+    void endConsole(std::chrono::milliseconds limit) override;
     char16_t directorySeparator() override { return u'\\'; }
-    WindowHandle foregroundWindow() override;
-    ThreadId windowThread(WindowHandle window) override;
-    ThreadId uiThread() override { return uiThread_; }
-    void attachThreadInput(ThreadId from, ThreadId to, bool attach) override;
-    std::uint32_t foregroundLockTimeout() override;
-    void setForegroundLockTimeout(std::uint32_t milliseconds) override;
-    void setForegroundWindow(WindowHandle window) override;
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     FileTime now() override;
@@ -67,6 +66,7 @@ private:
     MainWindow& window_;
     DWORD uiThread_;
     Console console_;
+    User32Foreground foreground_;
     UniqueHandle instanceMutex_;
 };
 

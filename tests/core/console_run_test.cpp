@@ -12,8 +12,8 @@ protected:
     // The calls that make up the console conversation, with the output
     // list's size noted at every sleep and yield.
     std::vector<std::string> conversation() const {
-        return platform.calls({"startConsole", "setForeground", "sleep", "clipboard", "keys",
-                               "yield", "waitConsole", "list3", "read"});
+        return platform.calls({"startConsole", "bringToFront", "sleep", "paste", "enter", "yield",
+                               "waitConsole", "list3", "read"});
     }
     void traceOutputList() {
         platform.onPump = [this] {
@@ -22,19 +22,17 @@ protected:
     }
     static std::vector<std::string> feed(const std::string& source, int outputsBefore) {
         const std::string n = std::to_string(outputsBefore);
-        return {"setForeground 512",
+        return {"bringToFront 512",
                 "sleep 1000",
                 "list3 " + n,
-                "clipboardClear",
-                "clipboard \"C:\\Tools\\Convert\\xdoc2txt\" -f \"" + source + "\"\\r\\n",
-                "keys % ep",
+                "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"" + source + "\"\\r\\n",
                 "sleep 500",
                 "list3 " + n};
     }
     static std::vector<std::string> closing(int outputs) {
         const std::string n = std::to_string(outputs);
-        return {"yield",     "list3 " + n, "clipboardClear", "clipboard exit", "setForeground 512",
-                "keys % ep", "sleep 100",  "list3 " + n,     "keys {ENTER}"};
+        return {"yield",     "list3 " + n, "bringToFront 512", "paste exit",
+                "sleep 100", "list3 " + n, "enter"};
     }
     static void append(std::vector<std::string>& to, const std::vector<std::string>& more) {
         to.insert(to.end(), more.begin(), more.end());
@@ -137,7 +135,7 @@ TEST_F(ConsoleRunTest, EmptyQueueStartsNoConsole) {
     form.Command3_Click();
     EXPECT_TRUE(platform.log.empty());
     form.Command2_Click();
-    EXPECT_TRUE(platform.calls({"startConsole", "clipboard", "keys", "waitConsole"}).empty());
+    EXPECT_TRUE(platform.calls({"startConsole", "clipboard", "paste", "waitConsole"}).empty());
     EXPECT_EQ(platform.log.back(), "topmost");
     EXPECT_EQ(platform.text1, texts::kPrompt);
 }
@@ -151,15 +149,18 @@ TEST_F(ConsoleRunTest, KeysGoOnlyToTheRunsConsole) {
         if (platform.log.back() == "sleep 1000") platform.foreground = FakePlatform::kOtherWindow;
     };
     form.Command3_Click();
-    EXPECT_EQ(platform.calls({"keys"}),
-              (std::vector<std::string>{"keys % ep", "keys % ep", "keys % ep", "keys {ENTER}"}));
+    EXPECT_EQ(platform.calls({"paste", "enter"}),
+              (std::vector<std::string>{
+                  "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\a.doc\"\\r\\n",
+                  "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\b.doc\"\\r\\n", "paste exit",
+                  "enter"}));
 }
 
 TEST_F(ConsoleRunTest, RunStopsWhenItsConsoleCannotBeReached) {
     drop({u"D:\\a.doc"});
     platform.consoleTakesForeground = false;
     form.Command2_Click();
-    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(form.list3().count(), 0);
     EXPECT_EQ(platform.count("sleep 50"), 3000 / 50);
     EXPECT_TRUE(platform.calls({"waitConsole"}).empty());
@@ -173,15 +174,15 @@ TEST_F(ConsoleRunTest, RunStopsWhenItsConsoleCannotBeReached) {
     platform.consoleTakesForeground = true;
     platform.consoleWindowAfterPolls = 1000;  // the window never shows up
     form.Command3_Click();
-    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(platform.calls({"clipboard", "endConsole"}),
-              (std::vector<std::string>{"endConsole 600000", "clipboardClear", "clipboard exit"}));
+              (std::vector<std::string>{"endConsole 600000", "clipboard exit"}));
     EXPECT_EQ(platform.count("sleep 50"), 10000 / 50);
 
     platform.log.clear();
     platform.consoleStarts = false;
     form.Command3_Click();
-    EXPECT_EQ(platform.calls({"startConsole", "keys", "endConsole", "text1"}),
+    EXPECT_EQ(platform.calls({"startConsole", "paste", "endConsole", "text1"}),
               (std::vector<std::string>{"startConsole", "endConsole 600000",
                                         "text1 変換を中断しました（未変換 1 件）"}));
 }
@@ -190,7 +191,7 @@ TEST_F(ConsoleRunTest, ClipboardFailureEndsTheRunBeforeAnyKey) {
     drop({u"D:\\a.doc"});
     platform.clipboardWorks = false;
     form.Command2_Click();
-    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(form.list3().count(), 0);
     EXPECT_EQ(platform.caption, u"Quillmark");
 }
@@ -204,37 +205,13 @@ TEST_F(ConsoleRunTest, FullOutputListEndsTheFeeding) {
     platform.log.clear();
     form.Command2_Click();
     // No source is fed once the list has no room for its output.
-    EXPECT_EQ(platform.count("keys % ep"), 0);
-    EXPECT_TRUE(platform.calls({"keys {ENTER}"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(platform.count("endConsole 600000"), 1);
     EXPECT_EQ(form.list3().count(), 32767);
     EXPECT_EQ(form.list2().count(), 32767);
     // The earlier run's texts were not there when it ended: none of its
     // pages is made, nor counted again.
     EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 32767 件）");
-}
-
-TEST_F(ConsoleRunTest, ForegroundForcingSequence) {
-    // The foreground window belongs to another thread: attach, lower the
-    // lock time-out around the one request, restore, detach.
-    platform.foreground = FakePlatform::kOtherWindow;
-    platform.lockTimeout = 200000;
-    form.SetForceForegroundWindow(FakePlatform::kConsole);
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"attach 11 33", "getLockTimeout",
-                                                      "setLockTimeout 0", "setForeground 512",
-                                                      "setLockTimeout 200000", "detach 11 33"}));
-    // Our own thread's window: no attaching.
-    platform.log.clear();
-    platform.foreground = FakePlatform::kOwnWindow;
-    form.SetForceForegroundWindow(FakePlatform::kOwnWindow);
-    EXPECT_TRUE(platform.calls({"attach", "detach"}).empty());
-    // No foreground window at all: thread 0 differs from ours.
-    platform.log.clear();
-    platform.foreground = 0;
-    form.SetForceForegroundWindow(FakePlatform::kConsole);
-    EXPECT_EQ(platform.calls({"attach", "detach"}),
-              (std::vector<std::string>{"attach 11 0", "detach 11 0"}));
-    EXPECT_EQ(platform.lockTimeout, 200000u);
 }
 
 // On a console run by a POSIX shell the command is quoted for that shell,
@@ -251,9 +228,9 @@ TEST(ConsoleRunPosix, PathsAreQuotedForTheShellAndNothingIsRefused) {
     form.Form_Load();
     form.Form_OLEDragDrop(DropData{true, {u"/d/%OS% it's.doc"}});
     form.Command2_Click();
-    EXPECT_EQ(platform.calls({"clipboard '"}),
+    EXPECT_EQ(platform.calls({"paste '"}),
               std::vector<std::string>{
-                  "clipboard '/opt/quillmark/xdoc2txt' -f '/d/%OS% it'\\''s.doc'\\n"});
+                  "paste '/opt/quillmark/xdoc2txt' -f '/d/%OS% it'\\''s.doc'\\n"});
     EXPECT_EQ(form.list3().count(), 1);
     EXPECT_EQ(platform.calls({"sleep"}), std::vector<std::string>{});
 }
@@ -272,7 +249,7 @@ TEST(ConsoleRunRecord, OneRecordPerQueuedSource) {
         ASSERT_TRUE(state.list2.append(source));
     ASSERT_TRUE(state.list3.append(u"D:\\earlier.txt"));
     EventPump events(platform);
-    ConsoleAutomation console(state, events, platform, platform, platform, platform);
+    ConsoleAutomation console(state, events, platform, platform);
 
     const ConsoleRun run = console.run(ConsoleRunKind::html(u"C:\\Tools\\"));
     const auto record = [&run](std::size_t i) {

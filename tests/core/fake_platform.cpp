@@ -159,65 +159,45 @@ void FakePlatform::endConsole(std::chrono::milliseconds limit) {
     pump();
 }
 
-bool FakePlatform::clearClipboard() {
-    log.push_back("clipboardClear");
-    if (clipboardWorks) clipboard.clear();
-    return clipboardWorks;
+void FakePlatform::bringToFront(WindowHandle window) {
+    log.push_back("bringToFront " + std::to_string(window));
+    if (window != kConsole || consoleTakesForeground) foreground = window;
 }
 
-bool FakePlatform::putClipboardText(std::u16string_view text) {
-    log.push_back("clipboard " + visible(text));
-    if (clipboardWorks) clipboard = text;
-    return clipboardWorks;
-}
-
-KeyDelivery FakePlatform::sendKeys(std::u16string_view keys, WindowHandle target) {
+KeyDelivery FakePlatform::deliver(const std::string& what, WindowHandle console) {
     ++keyCalls;
     if (keysFail) {
-        log.push_back("keys " + utf8(keys) + " (failed)");
+        log.push_back(what + " (failed)");
         return KeyDelivery::Failed;
     }
     if (keyCalls == foregroundLostAtKeys) {
         foreground = kOtherWindow;
-        log.push_back("keys " + utf8(keys) + " (foreground lost)");
+        log.push_back(what + " (foreground lost)");
         return KeyDelivery::ForegroundLost;
     }
-    log.push_back("keys " + utf8(keys) + (foreground == target ? "" : " (not to the target)"));
-    if (keys == u"% ep" && onPaste) onPaste(clipboard);
+    log.push_back(what + (foreground == console ? "" : " (not to the console)"));
     return KeyDelivery::Delivered;
 }
 
-ThreadId FakePlatform::windowThread(WindowHandle window) {
-    switch (window) {
-        case kOwnWindow:
-            return kOwnThread;
-        case kConsole:
-            return 22;
-        case kOtherWindow:
-            return 33;
-        default:
-            return 0;
+KeyDelivery FakePlatform::pasteLine(std::u16string_view text, WindowHandle console) {
+    if (!clipboardWorks) {
+        log.push_back("clipboard failed: " + visible(text));
+        return KeyDelivery::Failed;
     }
+    clipboard = text;
+    const KeyDelivery delivery = deliver("paste " + visible(text), console);
+    if (delivery == KeyDelivery::Delivered && onPaste) onPaste(clipboard);
+    return delivery;
 }
 
-void FakePlatform::attachThreadInput(ThreadId from, ThreadId to, bool attach) {
-    log.push_back((attach ? "attach " : "detach ") + std::to_string(from) + " " +
-                  std::to_string(to));
+KeyDelivery FakePlatform::pressEnter(WindowHandle console) {
+    return deliver("enter", console);
 }
 
-std::uint32_t FakePlatform::foregroundLockTimeout() {
-    log.push_back("getLockTimeout");
-    return lockTimeout;
-}
-
-void FakePlatform::setForegroundLockTimeout(std::uint32_t milliseconds) {
-    log.push_back("setLockTimeout " + std::to_string(milliseconds));
-    lockTimeout = milliseconds;
-}
-
-void FakePlatform::setForegroundWindow(WindowHandle window) {
-    log.push_back("setForeground " + std::to_string(window));
-    if (window != kConsole || consoleTakesForeground) foreground = window;
+bool FakePlatform::leaveOnClipboard(std::u16string_view text) {
+    log.push_back("clipboard " + visible(text));
+    if (clipboardWorks) clipboard = text;
+    return clipboardWorks;
 }
 
 std::optional<FileBytes> FakePlatform::readWholeFile(std::u16string_view path) {

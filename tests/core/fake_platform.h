@@ -23,7 +23,6 @@ public:
     static constexpr WindowHandle kOwnWindow = 0x100;
     static constexpr WindowHandle kConsole = 0x200;
     static constexpr WindowHandle kOtherWindow = 0x300;
-    static constexpr ThreadId kOwnThread = 11;
 
     explicit FakePlatform(std::uint32_t codePage = 932)
         : FakePlatform(std::make_shared<const IconvCodePage>(codePage)) {}
@@ -42,7 +41,7 @@ public:
     bool consoleTakesForeground = true;
     bool consoleExits = true;
     bool clipboardWorks = true;
-    int foregroundLostAtKeys = 0;  // this keystroke call (from 1) finds another window in front
+    int foregroundLostAtKeys = 0;  // this paste or Enter (from 1) finds another window in front
     bool keysFail = false;
     std::vector<std::u16string> environment{u"OS", u"Path", u"windir", u"TEMP"};
     FileTime clock = std::chrono::hours(1000);
@@ -65,7 +64,6 @@ public:
     bool topmost = false;
     std::u16string clipboard;
     WindowHandle foreground = kOwnWindow;
-    std::uint32_t lockTimeout = 200000;
     int exeDirCalls = 0;
     int closeAllCalls = 0;
 
@@ -88,20 +86,15 @@ public:
     bool startConsole() override;
     ConsoleDialect consoleDialect() override { return dialect; }
     ConsolePacing consolePacing() override { return pacing; }
+    std::vector<std::u16string> environmentNames() override { return environment; }
     WindowHandle consoleWindow() override;
+    void bringToFront(WindowHandle window) override;
+    bool atFront(WindowHandle window) override { return foreground == window; }
+    KeyDelivery pasteLine(std::u16string_view text, WindowHandle console) override;
+    KeyDelivery pressEnter(WindowHandle console) override;
+    bool leaveOnClipboard(std::u16string_view text) override;
     bool waitForConsoleExit(std::chrono::milliseconds limit) override;
     void endConsole(std::chrono::milliseconds limit) override;
-    std::vector<std::u16string> environmentNames() override { return environment; }
-    bool clearClipboard() override;
-    bool putClipboardText(std::u16string_view text) override;
-    KeyDelivery sendKeys(std::u16string_view keys, WindowHandle target) override;
-    WindowHandle foregroundWindow() override { return foreground; }
-    ThreadId windowThread(WindowHandle window) override;
-    ThreadId uiThread() override { return kOwnThread; }
-    void attachThreadInput(ThreadId from, ThreadId to, bool attach) override;
-    std::uint32_t foregroundLockTimeout() override;
-    void setForegroundLockTimeout(std::uint32_t milliseconds) override;
-    void setForegroundWindow(WindowHandle window) override;
     std::optional<FileBytes> readWholeFile(std::u16string_view path) override;
     std::unique_ptr<OutputFile> createFile(std::u16string_view path) override;
     FileTime now() override { return clock; }
@@ -119,6 +112,8 @@ public:
 
 private:
     void pump();
+    // One paste or Enter: logged as what, with how it went.
+    KeyDelivery deliver(const std::string& what, WindowHandle console);
     void consoleGone();
 
     std::shared_ptr<const IconvCodePage> codePage_;

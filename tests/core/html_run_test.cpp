@@ -119,7 +119,7 @@ TEST_F(HtmlRunTest, WaitsForTheConsoleBeforeReadingOutputs) {
     form.Command2_Click();
     const auto wait = std::find(platform.log.begin(), platform.log.end(), "waitConsole 600000");
     const auto read = std::find(platform.log.begin(), platform.log.end(), "read D:\\a.txt");
-    const auto enter = std::find(platform.log.begin(), platform.log.end(), "keys {ENTER}");
+    const auto enter = std::find(platform.log.begin(), platform.log.end(), "enter");
     EXPECT_LT(enter, wait);
     EXPECT_LT(wait, read);
     EXPECT_NE(read, platform.log.end());

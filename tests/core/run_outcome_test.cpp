@@ -60,7 +60,7 @@ TEST_F(RunOutcomeTest, SourcesTheConsoleWouldRewriteAreNotFed) {
     drop({u"D:\\%TEMP%\\b.doc"});
     platform.log.clear();
     form.Command2_Click();
-    EXPECT_TRUE(platform.calls({"startConsole", "keys", "clipboard"}).empty());
+    EXPECT_TRUE(platform.calls({"startConsole", "paste", "clipboard"}).empty());
     EXPECT_EQ(platform.text1, texts::pagesFailed(1));
     EXPECT_EQ(form.list2().count(), 0);
     EXPECT_FALSE(form.state().queueGrew);
@@ -85,13 +85,11 @@ TEST_F(RunOutcomeTest, ForegroundLostMidRunKeepsTheRestQueued) {
     platform.log.clear();
     form.Command2_Click();
     EXPECT_EQ(
-        platform.calls({"keys", "endConsole", "clipboard", "waitConsole", "text1"}),
+        platform.calls({"paste", "endConsole", "clipboard", "waitConsole", "text1"}),
         (std::vector<std::string>{
-            "clipboardClear", "clipboard \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\a.doc\"\\r\\n",
-            "keys % ep", "clipboardClear",
-            "clipboard \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\b.doc\"\\r\\n",
-            "keys % ep (foreground lost)", "endConsole 600000", "clipboardClear", "clipboard exit",
-            "text1 変換を中断しました（未変換 2 件）"}));
+            "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\a.doc\"\\r\\n",
+            "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\b.doc\"\\r\\n (foreground lost)",
+            "endConsole 600000", "clipboard exit", "text1 変換を中断しました（未変換 2 件）"}));
     EXPECT_FALSE(platform.consoleRunning);
     EXPECT_EQ(platform.clipboard, u"exit");
     EXPECT_EQ(entries(form.list3()), std::vector<std::u16string>{u"D:\\a.txt"});
@@ -127,7 +125,7 @@ TEST_F(RunOutcomeTest, InterruptedNoticeCountsThePagesNotMadeToo) {
     platform.foregroundLostAtKeys = 3;
     form.Command2_Click();
     EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 0 件、html作成失敗 2 件）");
-    EXPECT_EQ(platform.count("keys {ENTER}"), 0);
+    EXPECT_EQ(platform.count("enter"), 0);
     EXPECT_EQ(platform.count("endConsole 600000"), 1);
     EXPECT_TRUE(pageMade(u"D:\\ok.html"));
     EXPECT_EQ(form.list2().count(), 0);
@@ -148,7 +146,7 @@ TEST_F(RunOutcomeTest, EveryKindOfStopEndsTheConsoleAndKeepsTheQueue) {
             if (platform.log.back().starts_with("endConsole")) platform.clipboardWorks = true;
         };
     });
-    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(platform.clipboard, u"exit");
     EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 2 件）");
     EXPECT_EQ(entries(form.list2()), (std::vector<std::u16string>{u"D:\\a.doc", u"D:\\b.doc"}));
@@ -157,7 +155,8 @@ TEST_F(RunOutcomeTest, EveryKindOfStopEndsTheConsoleAndKeepsTheQueue) {
     // The keystrokes cannot be sent.
     platform.onPump = nullptr;
     pressAfter([this] { platform.keysFail = true; });
-    EXPECT_EQ(platform.calls({"keys"}), std::vector<std::string>{"keys % ep (failed)"});
+    EXPECT_EQ(platform.calls({"paste", "enter"}), std::vector<std::string>{
+                  "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\a.doc\"\\r\\n (failed)"});
     EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 2 件）");
     EXPECT_EQ(form.list2().count(), 2);  // the drop added nothing new
     EXPECT_FALSE(platform.consoleRunning);
@@ -168,7 +167,7 @@ TEST_F(RunOutcomeTest, EveryKindOfStopEndsTheConsoleAndKeepsTheQueue) {
         platform.keysFail = false;
         platform.consoleTakesForeground = false;
     });
-    EXPECT_TRUE(platform.calls({"keys"}).empty());
+    EXPECT_TRUE(platform.calls({"paste", "enter"}).empty());
     EXPECT_EQ(platform.text1, u"変換を中断しました（未変換 2 件）");
     EXPECT_FALSE(platform.consoleRunning);
 
@@ -190,9 +189,11 @@ TEST_F(RunOutcomeTest, TextOnlyRunSaysWhenItStopped) {
     platform.log.clear();
     form.Command3_Click();
     EXPECT_EQ(
-        platform.calls({"keys", "endConsole", "text1"}),
-        (std::vector<std::string>{"keys % ep", "keys % ep (foreground lost)", "endConsole 600000",
-                                  "text1 変換を中断しました（未変換 1 件）"}));
+        platform.calls({"paste", "endConsole", "text1"}),
+        (std::vector<std::string>{
+            "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\a.doc\"\\r\\n",
+            "paste \"C:\\Tools\\Convert\\xdoc2txt\" -f \"D:\\b.doc\"\\r\\n (foreground lost)",
+            "endConsole 600000", "text1 変換を中断しました（未変換 1 件）"}));
     EXPECT_EQ(platform.clipboard, u"exit");
     EXPECT_EQ(form.list2().count(), 2);
     EXPECT_EQ(form.list3().count(), 0);

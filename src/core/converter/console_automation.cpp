@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "converter/console_expansion.h"
-#include "converter/foreground.h"
 #include "converter/module1.h"
 #include "converter/naming.h"
 #include "converter/posix_command.h"
@@ -25,8 +24,6 @@ int ConsoleRun::notFed() const {
 }
 
 namespace {
-constexpr std::u16string_view kPasteKeys = u"% ep";  // Alt+Space, E, P: Edit > Paste
-constexpr std::u16string_view kEnterKey = u"{ENTER}";
 constexpr std::u16string_view kExitCommand = u"exit";
 constexpr std::uint32_t kReforceEveryMs = 1000;
 }  // namespace
@@ -132,21 +129,22 @@ void ConsoleAutomation::startConsole() {
 
 void ConsoleAutomation::feedCommand(std::u16string_view commandLine) {
     const ConsolePacing pacing = console_.consolePacing();
-    forceForeground(foreground_, consoleWindow_);
+    console_.bringToFront(consoleWindow_);
     if (pacing.beforePasteMs > 0) events_.pause(pacing.beforePasteMs);
-    putOnClipboard(commandLine);
-    sendKeys(kPasteKeys);
+    ensureConsoleAtFront();
+    delivered(console_.pasteLine(commandLine, consoleWindow_));
     if (pacing.afterPasteMs > 0) events_.pause(pacing.afterPasteMs);
 }
 
 void ConsoleAutomation::closeConsole() {
-    putOnClipboard(kExitCommand);
-    forceForeground(foreground_, consoleWindow_);
-    sendKeys(kPasteKeys);
+    console_.bringToFront(consoleWindow_);
+    ensureConsoleAtFront();
+    delivered(console_.pasteLine(kExitCommand, consoleWindow_));
     if (const ConsolePacing pacing = console_.consolePacing(); pacing.beforeEnterMs > 0) {
         events_.pause(pacing.beforeEnterMs);
     }
-    sendKeys(kEnterKey);
+    ensureConsoleAtFront();
+    delivered(console_.pressEnter(consoleWindow_));
 }
 
 // A run that cannot go on ends its console, which would otherwise wait at
@@ -154,43 +152,33 @@ void ConsoleAutomation::closeConsole() {
 void ConsoleAutomation::abandonConsole() {
     console_.endConsole(kConsoleExitLimit);
     events_.throwIfUnloaded();
-    (void)(clipboard_.clearClipboard() && clipboard_.putClipboardText(kExitCommand));
+    (void)console_.leaveOnClipboard(kExitCommand);
 }
 
-// Keystrokes go to the foreground window, so they are sent only while the
-// run's own console is the foreground window; a console that cannot be
-// brought forward ends the run, and so does another window that takes the
-// foreground while the keys go out.
-void ConsoleAutomation::ensureConsoleForeground() {
-    for (std::uint32_t waited = 0; foreground_.foregroundWindow() != consoleWindow_;
-         waited += kPollMs) {
+// Lines and keys go to the front window, so they are given only while the
+// run's own console is at the front; a console that cannot be brought
+// forward ends the run, and so does another window that takes the front
+// while they go out.
+void ConsoleAutomation::ensureConsoleAtFront() {
+    for (std::uint32_t waited = 0; !console_.atFront(consoleWindow_); waited += kPollMs) {
         if (waited >= kForegroundWaitMs) {
-            throw RunFailure(FailureKind::ConsoleLost, "console is not the foreground window");
+            throw RunFailure(FailureKind::ConsoleLost, "console is not the front window");
         }
-        if (waited > 0 && waited % kReforceEveryMs == 0) {
-            forceForeground(foreground_, consoleWindow_);
-        }
+        if (waited > 0 && waited % kReforceEveryMs == 0) console_.bringToFront(consoleWindow_);
         events_.pause(kPollMs);
     }
 }
 
-void ConsoleAutomation::sendKeys(std::u16string_view keys) {
-    ensureConsoleForeground();
-    switch (console_.sendKeys(keys, consoleWindow_)) {
+void ConsoleAutomation::delivered(KeyDelivery delivery) {
+    switch (delivery) {
         case KeyDelivery::Delivered:
             return;
         case KeyDelivery::ForegroundLost:
-            throw RunFailure(FailureKind::ConsoleLost, "another window took the foreground");
+            throw RunFailure(FailureKind::ConsoleLost, "another window took the front");
         case KeyDelivery::Failed:
             break;
     }
-    throw RunFailure(FailureKind::Platform, "keystrokes not sent");
-}
-
-void ConsoleAutomation::putOnClipboard(std::u16string_view text) {
-    if (!clipboard_.clearClipboard() || !clipboard_.putClipboardText(text)) {
-        throw RunFailure(FailureKind::Platform, "clipboard not available");
-    }
+    throw RunFailure(FailureKind::Platform, "the console took no line");
 }
 
 }  // namespace quill

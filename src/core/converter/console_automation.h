@@ -1,7 +1,7 @@
 #pragma once
 // The console routine that both conversion runs use: one console per run,
-// fed one converter command per queued source through the clipboard and the
-// console's paste keystrokes, then told to exit. Keys go only to the run's
+// fed one converter command per queued source, pasted a line at a time,
+// then told to exit. Keys go only to the run's
 // own console: a run that cannot reach it stops and ends the console.
 
 #include <chrono>
@@ -74,14 +74,9 @@ public:
     static constexpr std::uint32_t kForegroundWaitMs = 3000;
     static constexpr std::uint32_t kPollMs = 50;
 
-    ConsoleAutomation(ProgramState& state, EventPump& events, ConsoleControl& console,
-                      Clipboard& clipboard, Foreground& foreground, Files& files)
-        : state_(state),
-          events_(events),
-          console_(console),
-          clipboard_(clipboard),
-          foreground_(foreground),
-          files_(files) {}
+    ConsoleAutomation(ProgramState& state, EventPump& events, ConsoleChannel& console,
+                      Files& files)
+        : state_(state), events_(events), console_(console), files_(files) {}
 
     // Converts every source of the queue whose command the console would
     // not change. An empty queue starts no console. The queue itself is
@@ -104,15 +99,15 @@ private:
     void feedCommand(std::u16string_view commandLine);
     void closeConsole();
     void abandonConsole();
-    void ensureConsoleForeground();
-    void sendKeys(std::u16string_view keys);
-    void putOnClipboard(std::u16string_view text);
+    // Waits for the console's window to be at the front; throws when it does
+    // not come.
+    void ensureConsoleAtFront();
+    // Throws unless it was delivered.
+    static void delivered(KeyDelivery delivery);
 
     ProgramState& state_;
     EventPump& events_;
-    ConsoleControl& console_;
-    Clipboard& clipboard_;
-    Foreground& foreground_;
+    ConsoleChannel& console_;
     Files& files_;
     WindowHandle consoleWindow_ = 0;
 };

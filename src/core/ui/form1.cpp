@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "converter/foreground.h"
 #include "failure.h"
 #include "html/page_writer.h"
 #include "html/text_loader.h"
@@ -48,7 +47,7 @@ bool Form1::htm_save() {
 }
 
 void Form1::SetForceForegroundWindow(WindowHandle window) {
-    forceForeground(roles_.foreground, window);
+    roles_.console.bringToFront(window);
 }
 
 void Form1::Form_QueryUnload() {

@@ -6,7 +6,7 @@
 // runs its handlers, and hands the work to the folder that does it; it alone
 // sets the window's texts and its start button, from what that work reports:
 //   intake/     the drop routine's steps and sDropCheck
-//   converter/  the console routine of both runs, foreground forcing, names
+//   converter/  the console routine of both runs, names
 //   html/       loading a text output, writing its page
 //   ui/         start-up and shut-down, the two button handlers
 //               (conversion_runs.cpp), status texts, layout
@@ -31,9 +31,7 @@ struct FormRoles {
     WindowView& view;
     Lifecycle& lifecycle;
     EventLoop& events;
-    ConsoleControl& console;
-    Clipboard& clipboard;
-    Foreground& foreground;
+    ConsoleChannel& console;
     Files& files;
     CodePage& codePage;
 };
@@ -43,7 +41,7 @@ public:
     explicit Form1(const FormRoles& roles) : roles_(roles) {}
     // Every role from one object.
     explicit Form1(AllRoles& shell)
-        : Form1(FormRoles{shell, shell, shell, shell, shell, shell, shell, shell}) {}
+        : Form1(FormRoles{shell, shell, shell, shell, shell, shell}) {}
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -61,7 +59,9 @@ public:
     // The program's folder with a trailing separator (a backslash on
     // Windows); asked of the platform once, then cached.
     [[nodiscard]] std::u16string fMyPath();
-    void SetForceForegroundWindow(WindowHandle window);  // forceForeground
+    // Brings the window to the front, even where the system would refuse a
+    // plain request (ConsoleChannel::bringToFront).
+    void SetForceForegroundWindow(WindowHandle window);
     // Closes every window of the program, which ends it; only the first call
     // does anything.
     void sFormAllUnload();
@@ -123,8 +123,7 @@ private:
     TextBuffer richTextBox1_;
     std::u16string myPathCache_;
     DropIntake intake_{state_, events_, *this};
-    ConsoleAutomation console_{state_,           events_,           roles_.console,
-                               roles_.clipboard, roles_.foreground, roles_.files};
+    ConsoleAutomation console_{state_, events_, roles_.console, roles_.files};
 
     int depth_ = 0;                      // handlers running, nested in yields
     std::deque<DropData> pendingDrops_;  // drops waiting for the running handler

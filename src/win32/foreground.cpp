@@ -1,0 +1,40 @@
+#include "foreground.h"
+
+#include "scope_exit.h"
+
+namespace quill::win32 {
+
+void User32Foreground::attachThreadInput(DWORD from, DWORD to, bool attach) {
+    // A thread without an input queue (a console's shell) cannot be attached
+    // to: the lock time-out alone then carries the request.
+    (void)::AttachThreadInput(from, to, attach ? TRUE : FALSE);
+}
+
+std::optional<DWORD> User32Foreground::lockTimeout() {
+    DWORD timeout = 0;
+    if (!::SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0)) return std::nullopt;
+    return timeout;
+}
+
+void User32Foreground::setLockTimeout(DWORD milliseconds) {
+    // The new time-out travels in the pointer argument itself; the change is
+    // neither stored in the user's profile nor broadcast.
+    (void)::SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                                  reinterpret_cast<PVOID>(static_cast<UINT_PTR>(milliseconds)), 0);
+}
+
+void forceForeground(ForegroundCalls& calls, DWORD uiThread, HWND window) {
+    const DWORD foregroundThread = calls.windowThread(calls.foregroundWindow());
+    const bool attach = foregroundThread != uiThread;
+    if (attach) calls.attachThreadInput(uiThread, foregroundThread, true);
+    const ScopeExit detach([&] {
+        if (attach) calls.attachThreadInput(uiThread, foregroundThread, false);
+    });
+
+    const std::optional<DWORD> saved = calls.lockTimeout();
+    if (saved) calls.setLockTimeout(0);
+    calls.setForegroundWindow(window);
+    if (saved) calls.setLockTimeout(*saved);
+}
+
+}  // namespace quill::win32
