@@ -61,6 +61,16 @@ protected:
         return text(sample);
     }
 
+    // The running LibreOffice programs once only the kept one is left: on a
+    // loaded machine a warm start may fail and a fresh LibreOffice convert
+    // instead, which is still ending when the converter returns.
+    std::vector<pid_t> keptOffices() const {
+        for (int i = 0; i < 100 && cache_.offices().size() > 1; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return cache_.offices();
+    }
+
     std::string documents_;
     Folder folder_;
     OwnCache cache_;
@@ -75,7 +85,7 @@ TEST_F(Warm, GivesTheTextOfAFreshStartFromOneInstanceThatHoldsNothingOfTheConver
     EXPECT_EQ(convert(kPpt, {}, piped), convert(kPpt, {"XDOC2TXT_SOFFICE_WARM=0"}));
     EXPECT_EQ(convert(kRtf), convert(kRtf, {"XDOC2TXT_SOFFICE_WARM=0"}));
     EXPECT_EQ(convert(kDoc), convert(kDoc, {"XDOC2TXT_SOFFICE_WARM=0"}));
-    EXPECT_EQ(cache_.offices().size(), 1u);
+    EXPECT_EQ(keptOffices().size(), 1u);
     EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
 }
 
@@ -86,19 +96,19 @@ TEST_F(Warm, TwoConvertersAtOnceShareOneInstance) {
     EXPECT_EQ(wait(rtf).exitCode, 0);
     (void)text(kPpt);
     (void)text(kRtf);
-    EXPECT_EQ(cache_.offices().size(), 1u);
+    EXPECT_EQ(keptOffices().size(), 1u);
     EXPECT_EQ(cache_.processes(kKeeper).size(), 1u);
 }
 
 TEST_F(Warm, AnInstanceKilledBetweenTwoConversionsIsReplaced) {
     const std::string first = convert(kRtf);
-    const std::vector<pid_t> killed = cache_.offices();
+    const std::vector<pid_t> killed = keptOffices();
     ASSERT_EQ(killed.size(), 1u);
     ::kill(killed[0], SIGKILL);
     ASSERT_TRUE(ends(killed[0]));
     EXPECT_EQ(convert(kRtf), first);
     (void)convert(kPpt);
-    const std::vector<pid_t> now = cache_.offices();
+    const std::vector<pid_t> now = keptOffices();
     ASSERT_EQ(now.size(), 1u);
     EXPECT_NE(now[0], killed[0]);
 }
