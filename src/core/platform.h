@@ -114,6 +114,10 @@ public:
     [[nodiscard]] virtual char16_t directorySeparator() = 0;
     // Closes every window of the program; the program ends once none is left.
     virtual void closeAllWindows() = 0;
+    // Hands files named on this start's command line to the instance already
+    // running, which takes them as a drop on its window; false when none
+    // could be reached or it did not take them.
+    [[nodiscard]] virtual bool handToRunningInstance(const std::vector<std::u16string>& files) = 0;
 };
 
 // The message loop and time. Both keep the window responsive: pending window

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <utility>
@@ -62,6 +63,16 @@ private:
 };
 
 }  // namespace
+
+std::u16string absoluteName(std::string_view argument) {
+    if (argument.starts_with('/')) return nameFromBytes(argument);
+    const std::unique_ptr<char, void (*)(void*)> folder(::getcwd(nullptr, 0), std::free);
+    if (!folder) return {};
+    std::string name(folder.get());
+    if (!name.ends_with('/')) name += '/';
+    name += argument;
+    return nameFromBytes(name);
+}
 
 std::u16string nameFromBytes(std::string_view bytes) {
     std::u16string name;

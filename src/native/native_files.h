@@ -15,6 +15,10 @@ namespace quill {
 // UTF-8 is carried byte by byte as the lone surrogates U+DC80 to U+DCFF (as
 // Python's surrogateescape does), so that every name comes back as it was.
 [[nodiscard]] std::u16string nameFromBytes(std::string_view bytes);
+// A file named by a program argument, taken from the current folder when it
+// is relative (nothing else is changed: no link or ".." is resolved); empty
+// when the current folder cannot be had.
+[[nodiscard]] std::u16string absoluteName(std::string_view argument);
 // UTF-8 form of a UTF-16 text, those lone surrogates back as their bytes
 // (other unpaired surrogates pass through as such).
 [[nodiscard]] std::string toUtf8(std::u16string_view text);

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <QTimer>
+
 namespace quill::qt {
 
 // The window's events reach the form only once the program is constructed:
@@ -12,13 +14,25 @@ Program::Program(std::shared_ptr<const IconvCodePage> codePage, QtPlatform::Fold
           .closeRequest = [this] { form_.Form_QueryUnload(); },
       }),
       platform_(window_, std::move(codePage), std::move(folders)),
-      form_(platform_) {}
+      form_(platform_) {
+    platform_.takeHandedFiles(
+        [this](std::vector<std::u16string> files) { drop(DropOn::Form, DropData{true, std::move(files)}); });
+}
 
-bool Program::start() {
+Program::Started Program::start(std::vector<std::u16string> files) {
     form_.Form_Load();
-    if (platform_.closed()) return false;
+    if (platform_.closed()) {
+        return form_.OpenFiles(std::move(files)) ? Started::Ended : Started::HandOverFailed;
+    }
     window_.show();
-    return true;
+    if (!files.empty()) {
+        // Once the event loop runs, as a drop would come.
+        QTimer::singleShot(0, &window_, [this, files = std::move(files)]() mutable {
+            platform_.prepareConverter(files);
+            (void)form_.OpenFiles(std::move(files));
+        });
+    }
+    return Started::Running;
 }
 
 void Program::drop(DropOn target, DropData files) {

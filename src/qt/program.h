@@ -17,9 +17,15 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // Loads the form and shows the window; false when the program ended at
-    // once (another instance runs).
-    [[nodiscard]] bool start();
+    enum class Started {
+        Running,         // the window is shown
+        Ended,           // another instance runs, and has the files if any were given
+        HandOverFailed,  // another instance runs, and could not be handed the files
+    };
+    // Loads the form and shows the window, then takes the files named on the
+    // command line as a drop; a start that finds another instance running
+    // hands them to that one and ends.
+    [[nodiscard]] Started start(std::vector<std::u16string> files = {});
 
     [[nodiscard]] MainWindow& window() noexcept { return window_; }
     [[nodiscard]] QtPlatform& platform() noexcept { return platform_; }

@@ -98,16 +98,35 @@ void QtPlatform::setOuterSizeTwips(int width, int height) {
 
 // The lock is held for the program's life; a lock left by a program that
 // died is taken over.
+QString QtPlatform::runtimeFolder() const {
+    if (!folders_.runtime.isEmpty()) return folders_.runtime;
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
 bool QtPlatform::anotherInstanceRunning() {
     if (lock_) return false;
-    QString folder = folders_.runtime;
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    lock_.emplace(QDir(folder).filePath(QString::fromUtf16(kLockName)));
+    const QDir folder(runtimeFolder());
+    lock_.emplace(folder.filePath(QString::fromUtf16(kLockName)));
     lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) return false;
-    lock_.reset();
-    return true;
+    if (!lock_->tryLock(0)) {
+        lock_.reset();
+        return true;
+    }
+    if (takeHandedFiles_) {
+        handOverServer_.emplace(takeHandedFiles_);
+        const QString socket = folder.filePath(QString::fromUtf16(HandOverServer::kSocketName));
+        if (!handOverServer_->listen(socket)) {
+            qWarning("quillmark: no later start can hand files over: %s cannot be listened at",
+                     qPrintable(socket));
+        }
+    }
+    return false;
+}
+
+bool QtPlatform::handToRunningInstance(const std::vector<std::u16string>& files) {
+    constexpr auto kLimit = std::chrono::seconds(10);
+    return handOver(QDir(runtimeFolder()).filePath(QString::fromUtf16(HandOverServer::kSocketName)),
+                    files, kLimit);
 }
 
 std::u16string QtPlatform::executableDirectory() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console_window.h"
+#include "hand_over.h"
 #include "iconv_code_page.h"
 #include "main_window.h"
 #include "platform.h"
@@ -38,6 +39,10 @@ public:
     // in the background, so that a press need not wait for it; never waits.
     void prepareConverter(const std::vector<std::u16string>& files);
 
+    // Where files handed over by a later start go, once this instance holds
+    // the program's lock.
+    void takeHandedFiles(HandOverServer::Take take) { takeHandedFiles_ = std::move(take); }
+
     // closeAllWindows() has been called.
     [[nodiscard]] bool closed() const noexcept { return closed_; }
     // The console of the latest run, or nullptr.
@@ -53,6 +58,7 @@ public:
     std::u16string executableDirectory() override;
     char16_t directorySeparator() override { return u'/'; }
     void closeAllWindows() override;
+    bool handToRunningInstance(const std::vector<std::u16string>& files) override;
     void doEvents() override;
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;
@@ -84,6 +90,7 @@ public:
 private:
     static constexpr std::uint32_t kUtf8 = 65001;
 
+    [[nodiscard]] QString runtimeFolder() const;
     // The latest run's console while it is open, or nullptr.
     [[nodiscard]] ConsoleWindow* openConsole() const noexcept;
     // Gives the latest run's console to give() if it is the one named and
@@ -98,6 +105,8 @@ private:
     std::shared_ptr<const IconvCodePage> codePage_;
     Folders folders_;
     std::optional<QLockFile> lock_;
+    HandOverServer::Take takeHandedFiles_;
+    std::optional<HandOverServer> handOverServer_;
     // Every console started, the latest last: one left running by an
     // earlier run stays open with what it runs.
     std::vector<std::unique_ptr<ConsoleWindow>> consoles_;

@@ -5,9 +5,12 @@
 
 #include <commctrl.h>
 
+#include "hand_over.h"
 #include "main_window.h"
 #include "message_loop.h"
 #include "scoped.h"
+#include "ui/status_texts.h"
+#include "wide.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -16,6 +19,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!ole.ok()) return 1;
 
     quill::win32::MainWindow window(instance, true);
-    if (!window.create(showCommand)) return 0;
+    const bool shown = window.create(showCommand);
+    if (!shown && !window.form().unloaded()) return 0;  // no window could be made
+    // Files dropped on the program's icon, sent to it, or opened with it: a
+    // drop on this window, or on the one of the instance already running.
+    if (!window.form().OpenFiles(quill::win32::commandLineFiles())) {
+        ::MessageBoxW(nullptr, quill::win32::toWide(quill::texts::kHandOverFailed).c_str(),
+                      L"Quillmark", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    if (!shown) return 0;
     return quill::win32::runMessageLoop(window.hwnd());
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "hand_over.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -170,6 +171,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kDeliverDrops:
             deliverDrops();
             return 0;
+        case WM_COPYDATA: {
+            // Files handed over by a later start: a drop on the window.
+            std::optional<std::vector<std::u16string>> files = handedFiles(
+                reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            if (!files || !standing()) return FALSE;
+            onDrop(DropOn::Form, DropData{true, std::move(*files)});
+            return TRUE;
+        }
         case WM_CLOSE:
             form_.Form_QueryUnload();
             return 0;

@@ -75,6 +75,12 @@ inline void unhook(HHOOK hook) noexcept {
 inline void freeEnvironmentStrings(wchar_t* block) noexcept {
     ::FreeEnvironmentStringsW(block);
 }
+inline void destroyWindow(HWND window) noexcept {
+    ::DestroyWindow(window);
+}
+inline void freeLocal(wchar_t** block) noexcept {
+    ::LocalFree(block);
+}
 
 // Kernel objects: processes, mutexes, events.
 using UniqueHandle = Scoped<NullEmpty<HANDLE, closeHandle>>;
@@ -88,6 +94,9 @@ using UniqueHeapString = Scoped<NullEmpty<char*, freeProcessHeap>>;
 using UniqueHook = Scoped<NullEmpty<HHOOK, unhook>>;
 // The program's environment block as GetEnvironmentStringsW gives it.
 using UniqueEnvironmentBlock = Scoped<NullEmpty<wchar_t*, freeEnvironmentStrings>>;
+using UniqueWindow = Scoped<NullEmpty<HWND, destroyWindow>>;
+// The argument vector CommandLineToArgvW gives.
+using UniqueArgv = Scoped<NullEmpty<wchar_t**, freeLocal>>;
 
 // A global memory block locked for the lifetime of this object.
 template <class T>

@@ -1,6 +1,7 @@
 #include "win32_platform.h"
 
 #include "files.h"
+#include "hand_over.h"
 #include "input.h"
 #include "main_window.h"
 #include "message_loop.h"
@@ -67,7 +68,13 @@ bool Win32Platform::anotherInstanceRunning() {
     UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
     const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     instanceMutex_ = std::move(mutex);
+    if (!existed) markRunningInstance(window_.hwnd());
     return existed;
+}
+
+bool Win32Platform::handToRunningInstance(const std::vector<std::u16string>& files) {
+    constexpr auto kLimit = std::chrono::seconds(10);
+    return handOver(files, kLimit);
 }
 
 std::u16string Win32Platform::executableDirectory() {

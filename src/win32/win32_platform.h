@@ -33,6 +33,7 @@ public:
     bool anotherInstanceRunning() override;
     std::u16string executableDirectory() override;
     void closeAllWindows() override;
+    bool handToRunningInstance(const std::vector<std::u16string>& files) override;
     void doEvents() override;
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;

@@ -108,6 +108,16 @@ void FakePlatform::closeAllWindows() {
     log.push_back("closeAll");
 }
 
+bool FakePlatform::handToRunningInstance(const std::vector<std::u16string>& handed) {
+    std::string line = "handOver";
+    for (const std::u16string& file : handed) {
+        line += ' ';
+        line += utf8(file);
+    }
+    log.push_back(line);
+    return runningInstanceTakesFiles;
+}
+
 void FakePlatform::pump() {
     if (onPump) {
         // An event handler must not re-run itself through a nested pump.

@@ -32,6 +32,7 @@ public:
 
     // Configuration.
     bool otherInstance = false;
+    bool runningInstanceTakesFiles = true;
     std::u16string exeDir = u"C:\\Tools\\Convert";
     char16_t separator = u'\\';
     ConsoleDialect dialect = ConsoleDialect::Cmd;
@@ -81,6 +82,7 @@ public:
     std::u16string executableDirectory() override;
     char16_t directorySeparator() override { return separator; }
     void closeAllWindows() override;
+    bool handToRunningInstance(const std::vector<std::u16string>& files) override;
     void doEvents() override;
     void sleep(std::uint32_t milliseconds) override;
     bool startConsole() override;

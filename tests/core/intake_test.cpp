@@ -1,6 +1,7 @@
 #include "converter/naming.h"
 #include "form_fixture.h"
 #include "intake/drop_intake.h"
+#include "intake/handed_files.h"
 #include "ui/status_texts.h"
 
 namespace quill::test {
@@ -137,6 +138,64 @@ TEST_F(DropTest, CloseDuringAYieldEndsTheDropQuietly) {
     drop({u"C:\\c.doc"});
     EXPECT_EQ(platform.closeAllCalls, 1);
     EXPECT_TRUE(platform.calls({"caption", "text1", "enable", "disable"}).empty());
+}
+
+}  // namespace
+}  // namespace quill::test
+
+namespace quill::test {
+namespace {
+
+// Files named on the command line are one drop on the window; a second
+// start hands its files to the running instance and takes none itself.
+TEST(CommandLineFiles, AreADropOrAreHandedToTheRunningInstance) {
+    FakePlatform first;
+    Form1 form(first);
+    form.Form_Load();
+    EXPECT_TRUE(form.OpenFiles({u"D:\\b.doc", u"D:\\a.pdf", u"D:\\notes.zip"}));
+    EXPECT_EQ(form.list2().count(), 2);
+    EXPECT_EQ(first.text1, u"変換準備 OK");
+    EXPECT_TRUE(first.calls({"handOver"}).empty());
+
+    FakePlatform second;
+    second.otherInstance = true;
+    Form1 secondForm(second);
+    secondForm.Form_Load();
+    EXPECT_TRUE(secondForm.OpenFiles({u"D:\\c.xls"}));
+    EXPECT_EQ(second.calls({"handOver"}), std::vector<std::string>{"handOver D:\\c.xls"});
+    EXPECT_EQ(secondForm.list2().count(), 0);
+    second.runningInstanceTakesFiles = false;
+    EXPECT_FALSE(secondForm.OpenFiles({u"D:\\c.xls"}));
+    EXPECT_TRUE(secondForm.OpenFiles({}));  // nothing to hand over
+    EXPECT_EQ(second.calls({"handOver"}).size(), 2u);
+}
+
+TEST(HandedFiles, OnlyAListOfAbsolutePathsIsTaken) {
+    const std::vector<std::u16string> windows{u"C:\\会議\\a.doc", u"\\\\server\\share\\b.pdf",
+                                              u"d:/c.xls"};
+    EXPECT_EQ(decodeHandedFiles(encodeHandedFiles(windows), u'\\'), windows);
+    const std::vector<std::u16string> posix{u"/home/u/a b.doc", u"/x\xDC82\r.pdf"};
+    EXPECT_EQ(decodeHandedFiles(encodeHandedFiles(posix), u'/'), posix);
+
+    using namespace std::string_view_literals;
+    for (const std::u16string_view bad : {
+             u""sv,                        // nothing
+             u"C:\\a.doc"sv,               // no NUL at its end
+             u"C:\\a.doc\0\0"sv,           // an empty path
+             u"a.doc\0"sv,                 // relative
+             u"C:a.doc\0"sv,               // relative to a drive's folder
+             u"\\a.doc\0"sv,               // relative to the drive
+             u"C:\\a.doc\0rm -rf\0"sv,     // one path that is none spoils the list
+         }) {
+        EXPECT_EQ(decodeHandedFiles(bad, u'\\'), std::nullopt) << utf8(bad);
+    }
+    EXPECT_EQ(decodeHandedFiles(u"C:\\a.doc\0"sv, u'/'), std::nullopt);
+    for (const std::size_t units : {kHandedFilesMaxUnits, kHandedFilesMaxUnits + 1}) {
+        std::u16string path(units, u'a');
+        path.front() = u'/';
+        path.back() = u'\0';
+        EXPECT_EQ(decodeHandedFiles(path, u'/').has_value(), units == kHandedFilesMaxUnits);
+    }
 }
 
 }  // namespace

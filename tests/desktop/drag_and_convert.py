@@ -6,12 +6,13 @@
 
 Installs the build into a temporary prefix (or unpacks the Debian package in
 FOLDER, whose dependencies apt must be able to install) and starts bin/quillmark there with
-a home, runtime and cache folder of its own under ja_JP.UTF-8. A second start
-must end at once, with status 0 and no window. Another program (the drag
-source) drags a PDF, an Excel workbook, a Word document and a presentation
-(which LibreOffice reads) onto Quillmark's
-window by XDND while xdotool moves the pointer, and the window must take them
-as a copy; with them the PDF under a name with a CR and one in Shift-JIS
+a home, runtime and cache folder of its own under ja_JP.UTF-8, given a PDF
+(by a relative name) and a Word document on its command line, as Open With
+gives them. A second start, given an Excel workbook, must end at once, with
+status 0 and no window, having handed the workbook to the first. Another
+program (the drag source) drags a presentation (which LibreOffice reads) onto
+Quillmark's window by XDND while xdotool moves the pointer, and the window must
+take it as a copy; with it the PDF under a name with a CR and one in Shift-JIS
 bytes (each beside a look-alike that must not be converted), and a FIFO
 named as a text. A click on 変換 開始 must write each document's page beside
 it, in UTF-8 and with the document's phrases: where a page's name was a
@@ -222,12 +223,18 @@ class Session:
         fifo_text = self.root / "documents" / "fifo.txt"
         os.mkfifo(fifo_text)
 
-        first = self.start("quillmark", [program], self.program_env)
+        # Two documents named on the command line, one more handed over by a
+        # second start; the rest dragged in.
+        word = self.root / "documents" / DOCUMENTS["ja-libreoffice.doc"][0]
+        workbook = self.root / "documents" / DOCUMENTS["Test97J.xls"][0]
+        dragged = [path for path in dropped if path not in (pdf, word, workbook)]
+        first = self.start("quillmark", [program, pdf.relative_to(self.root), word],
+                           self.program_env)
         window = self.main_window(first.pid)
-        self.caption_becomes(first.pid, "Quillmark", 10)
+        self.caption_becomes(first.pid, "変換準備 OK", 30)
 
         # One program per user: a second start ends by itself and shows nothing.
-        second = self.start("quillmark-second", [program], self.program_env)
+        second = self.start("quillmark-second", [program, workbook], self.program_env)
         poll("end of the second start", lambda: second.poll() is not None or windows_of(second.pid), 60, 0.02)
         if second.returncode is None:
             raise Failure("the second start showed a window: %s" % windows_of(second.pid))
@@ -237,7 +244,7 @@ class Session:
             raise Failure("the first program's windows changed: %s" % windows_of(first.pid))
 
         # The other program, away from Quillmark's window (which stays on top).
-        source = self.start("drag-source", [self.args.drag_source, *dropped, fifo_text],
+        source = self.start("drag-source", [self.args.drag_source, *dragged, fifo_text],
                             self.source_env)
         source_window = poll("drag source window", lambda: list(windows_of(source.pid)), 60)[0]
         xdotool("windowmove", source_window, 700, 500)

@@ -146,7 +146,7 @@ TEST(ReleaseZip, GuideAndLicenceAreTextForWindows) {
     ASSERT_TRUE(text) << "not valid UTF-8";
 
     // What users must know: the converter to fetch, both buttons and every
-    // notice the window shows.
+    // notice the window shows, how to add Quillmark to Send To.
     std::wstring pagesFailed = toWide(quill::texts::pagesFailed(0));
     pagesFailed.replace(pagesFailed.find(L'0'), 1, L"N");
     for (const std::wstring& topic :
@@ -156,7 +156,7 @@ TEST(ReleaseZip, GuideAndLicenceAreTextForWindows) {
           toWide(quill::texts::kPrompt), pagesFailed,
           std::wstring(L"変換を中断しました（未変換 N 件）"),
           std::wstring(L"変換を中断しました（未変換 N 件、html作成失敗 M 件）"),
-          std::wstring(L"「exit」"), std::wstring(L"LICENSE.txt")}) {
+          std::wstring(L"「exit」"), std::wstring(L"LICENSE.txt"), std::wstring(L"shell:sendto")}) {
         EXPECT_NE(text->find(topic), std::wstring::npos)
             << "the guide does not name " << toUtf8(topic);
     }

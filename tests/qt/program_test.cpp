@@ -12,6 +12,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <grp.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
 #include "program.h"
 #include "ui/layout.h"
 #include "ui/status_texts.h"
@@ -43,6 +53,32 @@ class ProgramTest : public QObject {
         return QString::fromUtf8(xprop.readAllStandardOutput());
     }
 
+    // Sends bytes to the socket from a process of its own (as the user uid,
+    // if given) and keeps the window's events going meanwhile: whether the
+    // program answered that it took them.
+    static bool handedOver(const QByteArray& socket, const QByteArray& bytes, uid_t uid = 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (uid != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0))
+                ::_exit(2);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path, socket.constData(),
+                        std::min(sizeof address.sun_path - 1, static_cast<std::size_t>(socket.size())));
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) ::_exit(3);
+            if (::write(fd, bytes.constData(), static_cast<std::size_t>(bytes.size())) != bytes.size())
+                ::_exit(4);
+            char answer = 0;
+            ::_exit(::read(fd, &answer, 1) == 1 && answer == 1 ? 0 : 1);
+        }
+        int status = -1;
+        for (int i = 0; i < 2000 && ::waitpid(child, &status, WNOHANG) != child; ++i) {
+            QTest::qWait(10);  // a safety limit: the program answers or hangs up at once
+        }
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
 private slots:
     void aDroppedDocumentBecomesAPage() {
         // The converter stand-in notes the stacking while it runs and writes
@@ -64,7 +100,7 @@ private slots:
 
         Program program(nullptr,  // UTF-8
                         {.program = dir_.path(), .runtime = dir_.path()});
-        QVERIFY(program.start());
+        QVERIFY(program.start() == Program::Started::Running);
         const WId window = program.window().winId();
         qputenv("QUILL_WINDOW", QByteArray::number(window));
         QTRY_VERIFY(xprop(window, u"_NET_WM_STATE"_qs).contains(u"_NET_WM_STATE_ABOVE"));
@@ -77,7 +113,7 @@ private slots:
         // Only one program at a time.
         Program second(std::make_shared<const IconvCodePage>(932),
                        {.program = dir_.path(), .runtime = dir_.path()});
-        QVERIFY(!second.start());
+        QVERIFY(second.start() == Program::Started::Ended);
 
         // Dropped on the window, which has the converter prepare for it.
         const QString source = path(u"it's a $doc.doc"_qs);
@@ -109,6 +145,42 @@ private slots:
         QVERIFY(!stacking.readAll().trimmed().endsWith(
             "0x" + QByteArray::number(static_cast<qulonglong>(window), 16)));
         QTRY_VERIFY(xprop(window, u"_NET_WM_STATE"_qs).contains(u"_NET_WM_STATE_ABOVE"));
+    }
+
+    // Files named on the command line are a drop; so are those a later start
+    // hands over, and nothing else that reaches the socket.
+    void handedFilesAreADropAndNothingElseIs() {
+        write(u"a.doc"_qs, "");
+        Program program(nullptr, {.program = dir_.path(), .runtime = dir_.path()});
+        QVERIFY(program.start({path(u"a.doc"_qs).toStdU16String()}) == Program::Started::Running);
+        QTRY_COMPARE(program.form().list2().count(), 1);
+        QCOMPARE(program.window().text1().text(), QStringView(texts::kReady).toString());
+        program.window().text1().clear();
+
+        const QByteArray socket = QFile::encodeName(path(u"quillmark.socket"_qs));
+        const auto message = [](const QByteArray& paths) {
+            QByteArray length(4, '\0');
+            for (int i = 0; i < 4; ++i) length[i] = static_cast<char>(paths.size() >> (8 * i));
+            return length + paths;
+        };
+        const QByteArray b = QFile::encodeName(path(u"b.doc"_qs));
+        QVERIFY(!handedOver(socket, "\x01\x02garbage"));
+        QVERIFY(!handedOver(socket, message(b)));                                 // no NUL at its end
+        QVERIFY(!handedOver(socket, message(QByteArrayLiteral("b.doc\0"))));      // relative
+        QVERIFY(!handedOver(socket, QByteArray("\xFF\xFF\xFF\x7F") + b + '\0'));  // over-long
+        if (::geteuid() == 0) {
+            // Another user who could reach the socket is not listened to.
+            QVERIFY(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ExeOwner | QFile::ExeOther));
+            QVERIFY(::chmod(socket.constData(), 0777) == 0);
+            QVERIFY(!handedOver(socket, message(b + '\0'), 65534));
+        }
+        QCOMPARE(program.form().list2().count(), 1);
+        QVERIFY(program.window().text1().text().isEmpty());
+
+        QVERIFY(handedOver(socket, message(b + '\0')));
+        QCOMPARE(program.form().list2().count(), 2);
+        QCOMPARE(program.window().text1().text(), QStringView(texts::kReady).toString());
     }
 
     // Lines go to the run's console only, as given; ending it drops the

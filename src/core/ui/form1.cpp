@@ -13,6 +13,7 @@ namespace quill {
 
 void Form1::Form_Load() {
     if (roles_.lifecycle.anotherInstanceRunning()) {
+        secondStart_ = true;
         sFormAllUnload();
         return;
     }
@@ -65,6 +66,13 @@ void Form1::sFormAllUnload() {
     events_.markUnloaded();
     pendingDrops_.clear();
     roles_.lifecycle.closeAllWindows();
+}
+
+bool Form1::OpenFiles(std::vector<std::u16string> files) {
+    if (files.empty()) return true;
+    if (secondStart_) return roles_.lifecycle.handToRunningInstance(files);
+    acceptDrop(DropData{true, std::move(files)});
+    return true;
 }
 
 void Form1::acceptDrop(DropData data) {

@@ -79,6 +79,11 @@ public:
     void Text1_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
     void Command2_Click();
     void Command3_Click();
+    // The files named on the program's command line (Open With, Send To, a
+    // drop on the program's icon), once Form_Load has run: one drop on the
+    // window; or, when this start found another instance running, handed to
+    // that one. False when they could not be handed over.
+    [[nodiscard]] bool OpenFiles(std::vector<std::u16string> files);
 
     // State, for inspection by the tests and the fuzz targets; the shell only
     // calls the handlers.
@@ -125,6 +130,7 @@ private:
     DropIntake intake_{state_, events_, *this};
     ConsoleAutomation console_{state_, events_, roles_.console, roles_.files};
 
+    bool secondStart_ = false;           // Form_Load found another instance running
     int depth_ = 0;                      // handlers running, nested in yields
     std::deque<DropData> pendingDrops_;  // drops waiting for the running handler
 };

@@ -16,6 +16,11 @@ inline constexpr std::u16string_view kPrompt = u"ファイルをここに落と�
 inline constexpr std::u16string_view kStart = u"変換 開始";
 inline constexpr std::u16string_view kTextOnly = u"txt変換";
 
+// Told by a start that found Quillmark running and could not hand it the
+// files it was given (it has no window to show it in).
+inline constexpr std::u16string_view kHandOverFailed =
+    u"起動中の Quillmark にファイルを渡せませんでした。";
+
 // Shown in Text1 instead of the prompt when a run could not make some pages.
 [[nodiscard]] inline std::u16string pagesFailed(int count) {
     return u"html作成失敗 " + decimal(count) + u" 件";

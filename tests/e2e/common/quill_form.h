@@ -5,6 +5,10 @@ namespace quill::e2e::form {
 
 inline constexpr wchar_t kWindowClass[] = L"QuillmarkForm1";
 
+// WM_COPYDATA's tag for files handed over by a later start: "QMF1", then the
+// paths in UTF-16, each ended by a NUL.
+inline constexpr unsigned long long kHandOverTag = 0x31464D51;
+
 // Child control ids.
 inline constexpr int kText1 = 101;     // EDIT
 inline constexpr int kCommand2 = 102;  // BUTTON, starts the conversion

@@ -1,5 +1,5 @@
 // Owners for the Win32 resources that the end-to-end helpers and tests use:
-// the program's own (scoped.h, header only), and an owner of windows.
+// the program's own (scoped.h, header only).
 #pragma once
 
 #include <windows.h>
@@ -18,11 +18,7 @@ using win32::UniqueHandle;
 using win32::UniqueFile;
 using win32::UniqueGlobal;
 using win32::UniqueHook;
-
-inline void destroy_window(HWND window) noexcept {
-    if (IsWindow(window)) DestroyWindow(window);
-}
 // A window this program created.
-using UniqueWindow = win32::Scoped<win32::NullEmpty<HWND, destroy_window>>;
+using win32::UniqueWindow;
 
 }  // namespace quill::e2e

@@ -171,5 +171,61 @@ TEST_F(Lifecycle, ClosingWhileTheRunWaitsForTheConsoleEndsQuillmarkAtOnce) {
         poll_until([&] { return file_exists(doc_path(L"遅い.txt")) && console_gone(); }, 60000));
 }
 
+// Started with two documents (sent to it, dropped on its icon), then started
+// again with a third: the second start hands it over and ends, and one press
+// converts all three. Nothing but a list of paths reaches the queue.
+class OpenedWithDocuments : public QuillmarkTest {
+protected:
+    std::vector<std::wstring> documents_at_start() override {
+        return {document(L"一 送る.doc", "1\r\n"), document(L"二 送る.doc", "2\r\n")};
+    }
+};
+
+TEST_F(OpenedWithDocuments, ASecondStartHandsItsDocumentOverAndOnePressConvertsAll) {
+    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
+        << "the documents of the command line were not taken";
+    const std::wstring third = document(L"三 二度目.doc", "3\r\n");
+
+    static constexpr wchar_t kMarker[] = L"(nothing taken)";
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(form(), form::kText1), WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(kMarker), SMTO_NORMAL, kPatience,
+                                    &result));
+    const UniqueWindow sender(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                              nullptr, GetModuleHandleW(nullptr), nullptr));
+    const auto hand = [&](ULONG_PTR tag, std::wstring paths, std::size_t bytes) {
+        COPYDATASTRUCT data{tag, static_cast<DWORD>(bytes), paths.data()};
+        DWORD_PTR taken = FALSE;
+        return SendMessageTimeoutW(form(), WM_COPYDATA, reinterpret_cast<WPARAM>(sender.get()),
+                                   reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, kPatience,
+                                   &taken) != 0 &&
+               taken == TRUE;
+    };
+    const std::wstring listed = third + L'\0';
+    const std::size_t size = listed.size() * sizeof(wchar_t);
+    EXPECT_FALSE(hand(form::kHandOverTag + 1, listed, size));        // not ours
+    EXPECT_FALSE(hand(form::kHandOverTag, listed, size - 1));        // half a character
+    EXPECT_FALSE(hand(form::kHandOverTag, listed, size - 2));        // no NUL at its end
+    EXPECT_FALSE(hand(form::kHandOverTag, L"三.doc\0", 2 * 6));     // relative
+    std::wstring huge(std::size_t{1} << 22, L'a');                   // over-long
+    EXPECT_FALSE(hand(form::kHandOverTag, L"C:\\" + huge + L'\0', (huge.size() + 4) * 2));
+    EXPECT_EQ(to_utf8(control_text(form::kText1)), to_utf8(kMarker));
+
+    const Process second =
+        start(quote_arg(app_dir() + L"\\Quillmark.exe") + L" " + quote_arg(third),
+              Console::detached);
+    EXPECT_EQ(second.wait(kPatience), std::optional<DWORD>(0)) << "the second start did not end";
+    EXPECT_EQ(windows_of(second.pid()), 0);
+    second.kill();
+    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
+        << "the handed document was not taken";
+
+    expect_usual_run(run_html());
+    expect_idle_after_run(kPrompt);
+    EXPECT_EQ(converter_log().size(), 3u);
+    for (const wchar_t* page : {L"一 送る.html", L"二 送る.html", L"三 二度目.html"})
+        EXPECT_TRUE(file_exists(doc_path(page))) << to_utf8(page);
+}
+
 }  // namespace
 }  // namespace quill::e2e::test

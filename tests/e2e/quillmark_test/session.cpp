@@ -112,7 +112,9 @@ void QuillmarkTest::start_quillmark() {
     // Without a console, as from the desktop. Under Wine a program started by a
     // console program holds that console's handles even when it is a GUI program,
     // and AttachConsole then refuses it: Quillmark would not find its console.
-    quillmark_ = start(quote_arg(app_dir_ + L"\\Quillmark.exe"), Console::detached);
+    std::wstring command = quote_arg(app_dir_ + L"\\Quillmark.exe");
+    for (const std::wstring& document : documents_at_start()) command += L" " + quote_arg(document);
+    quillmark_ = start(command, Console::detached);
     ASSERT_TRUE(quillmark_.valid());
     const DWORD pid = quillmark_.pid();
     ASSERT_TRUE(poll_until(

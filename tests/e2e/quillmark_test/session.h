@@ -103,6 +103,9 @@ protected:
     // Puts Quillmark and its converter into app_dir(): by default copies of
     // Quillmark.exe and the converter stand-in, whose log is turned on.
     virtual void install();
+    // The documents Quillmark is started with, on its command line; made in
+    // the documents folder by the fixture.
+    virtual std::vector<std::wstring> documents_at_start() { return {}; }
     // Runs Quillmark from this folder instead.
     void use_app_dir(std::wstring folder) { app_dir_ = std::move(folder); }
 
