@@ -29,7 +29,7 @@
 #include "html/text_loader.h"
 #include "intake/drop_intake.h"
 #include "state/program_state.h"
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace fs = std::filesystem;
 using quill::bench::BenchPlatform;

@@ -26,7 +26,7 @@
 
 #include "fake_platform.h"
 #include "fuzz_support.h"
-#include "text_util.h"
+#include "base/text_util.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"
 

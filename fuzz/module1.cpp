@@ -1,6 +1,6 @@
 // The converter command line, the text-output name and the string cut over
 // arbitrary strings and 16-bit arguments: each result is the one described
-// in converter/module1.h and converter/naming.h, and every error is a
+// in converter/module1.h and base/naming.h, and every error is a
 // RunFailure of the kind that the 16-bit arithmetic gives, never undefined
 // behaviour.
 // The check whether the console would rewrite the command line agrees with
@@ -20,7 +20,7 @@
 
 #include "converter/console_expansion.h"
 #include "converter/module1.h"
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "failure.h"
 #include "fuzz_support.h"
 

@@ -89,7 +89,7 @@ public:
 // lifecycle, the event loop, the console, files and the ANSI code page. A
 // shell implements the roles it serves, one class possibly several.
 
-// The window and its two visible controls.
+// The window and its buttons and prompt box.
 class WindowView {
 public:
     virtual ~WindowView() = default;
@@ -97,6 +97,7 @@ public:
     virtual void setText1(std::u16string_view text) = 0;
     virtual void setCommand2Caption(std::u16string_view text) = 0;
     virtual void setCommand2Enabled(bool enabled) = 0;
+    virtual void setCommand3Caption(std::u16string_view text) = 0;
     virtual void setStacking(Stacking order) = 0;
     virtual void setOuterSizeTwips(int width, int height) = 0;
 };

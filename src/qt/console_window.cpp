@@ -57,7 +57,7 @@ void ConsoleWindow::startNext() {
         close();
         return;
     }
-    running_.reset(new QProcess);
+    running_.reset(new QProcess);  // owned at once: deleted once its own signal has returned
     QProcess& process = *running_;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
@@ -67,7 +67,11 @@ void ConsoleWindow::startNext() {
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     connect(&process, &QProcess::readyReadStandardOutput, this, &ConsoleWindow::showOutput);
     connect(&process, &QProcess::finished, this, &ConsoleWindow::ranOut);
+    // A command ended on purpose is disconnected first: every error here is
+    // the system's, told on standard error.
     connect(&process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        qWarning("quillmark: console: /bin/sh: %s",
+                 qPrintable(running_ ? running_->errorString() : QString()));
         if (error == QProcess::FailedToStart) ranOut();
     });
     // The command reaches the shell byte for byte, a name's bytes that are
@@ -77,6 +81,8 @@ void ConsoleWindow::startNext() {
     if (!script_->open() || script_->write(bytes.data(), static_cast<qint64>(bytes.size())) !=
                                 static_cast<qint64>(bytes.size()) ||
         !script_->flush()) {
+        qWarning("quillmark: console: the command could not be written to %s: %s",
+                 qPrintable(script_->fileName()), qPrintable(script_->errorString()));
         print(QStringLiteral("quillmark: the command could not be handed to the shell\n"));
         running_.reset();
         startNext();

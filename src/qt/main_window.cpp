@@ -7,15 +7,10 @@
 #include <QUrl>
 
 #include "native_files.h"
-#include "ui/status_texts.h"
 
 namespace quill::qt {
 
 namespace {
-QString qs(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 const layout::Control& controlOf(layout::ControlId id) {
     for (const layout::Control& control : layout::kControls) {
         if (control.id == id) return control;
@@ -51,12 +46,7 @@ DropData localFiles(const QMimeData& dropped) {
 }
 
 MainWindow::MainWindow(Events events) : events_(std::move(events)) {
-    setWindowTitle(qs(texts::kIdleCaption));
     setAcceptDrops(true);
-    text1_.setText(qs(texts::kPrompt));
-    command2_.setText(qs(texts::kStart));
-    command2_.setEnabled(false);
-    command3_.setText(qs(texts::kTextOnly));
     for (QWidget* target : {static_cast<QWidget*>(&text1_), static_cast<QWidget*>(&command2_)}) {
         target->setAcceptDrops(true);
         target->installEventFilter(this);
@@ -67,7 +57,7 @@ MainWindow::MainWindow(Events events) : events_(std::move(events)) {
     connect(&command3_, &QPushButton::clicked, this, [this] { events_.command3Click(); });
     placeControls();
     // The whole client area; the program shrinks it to the strip at start-up.
-    resize(twipsToPixels(7995), twipsToPixels(7260));
+    resize(twipsToPixels(layout::kClientWidth), twipsToPixels(layout::kClientHeight));
 }
 
 int MainWindow::twipsToPixels(int twips) const {

@@ -18,8 +18,6 @@
 
 namespace quill::qt {
 
-enum class DropOn { Form, Command2, Text1 };
-
 class MainWindow final : public QWidget {
 public:
     // What the window passes on. A drop's files arrive once the drop itself

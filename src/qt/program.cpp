@@ -37,17 +37,7 @@ Program::Started Program::start(std::vector<std::u16string> files) {
 
 void Program::drop(DropOn target, DropData files) {
     platform_.prepareConverter(files.files);
-    switch (target) {
-        case DropOn::Form:
-            form_.Form_OLEDragDrop(std::move(files));
-            return;
-        case DropOn::Command2:
-            form_.Command2_OLEDragDrop(std::move(files));
-            return;
-        case DropOn::Text1:
-            form_.Text1_OLEDragDrop(std::move(files));
-            return;
-    }
+    form_.OLEDragDrop(target, std::move(files));
 }
 
 }  // namespace quill::qt

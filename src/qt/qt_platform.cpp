@@ -77,6 +77,10 @@ void QtPlatform::setCommand2Enabled(bool enabled) {
     window_.command2().setEnabled(enabled);
 }
 
+void QtPlatform::setCommand3Caption(std::u16string_view text) {
+    window_.command3().setText(qs(text));
+}
+
 // A shown window changes its state in place (the widget's own flags would
 // make a new native window, hidden and shown again); one not yet made takes
 // the flag when it is made.

@@ -10,6 +10,7 @@
 
 #include "converter/console_lookup.h"
 #include "on_wine.h"
+#include "system_log.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -130,7 +131,7 @@ bool Console::start() {
     started_.reset(info.hProcess);
     startedId_ = info.dwProcessId;
     if (job_ && !::AssignProcessToJobObject(job_.get(), started_.get())) job_.reset();
-    ::ResumeThread(thread.get());
+    if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) logLastError(L"ResumeThread");
     return true;
 }
 
@@ -149,12 +150,12 @@ HWND Console::window() {
 void Console::terminate() const {
     if (!started_) return;
     if (!found_ && job_) {
-        ::TerminateJobObject(job_.get(), 1);
+        (void)logIfFailed(::TerminateJobObject(job_.get(), 1), L"TerminateJobObject");
         return;
     }
     // The shell first, so that it runs no further command.
-    if (shell_) ::TerminateProcess(shell_.get(), 1);
-    ::TerminateProcess(started_.get(), 1);
+    if (shell_) (void)logIfFailed(::TerminateProcess(shell_.get(), 1), L"TerminateProcess");
+    (void)logIfFailed(::TerminateProcess(started_.get(), 1), L"TerminateProcess");
 }
 
 bool Console::finished() const {

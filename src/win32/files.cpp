@@ -8,6 +8,7 @@
 
 #include "buffered_output.h"
 #include "scoped.h"
+#include "system_log.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -43,12 +44,12 @@ private:
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
-        ::DeleteFileW(temporary_.c_str());
+        (void)logIfFailed(::DeleteFileW(temporary_.c_str()), L"DeleteFileW");
         return false;
     }
     void discardFile() noexcept override {
         file_.reset();
-        ::DeleteFileW(temporary_.c_str());
+        (void)logIfFailed(::DeleteFileW(temporary_.c_str()), L"DeleteFileW");
     }
 
     UniqueFile file_;
@@ -92,7 +93,7 @@ std::unique_ptr<OutputFile> createFile(std::u16string_view path) {
     UniqueFile file(::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        ::DeleteFileW(temporary);
+        (void)logIfFailed(::DeleteFileW(temporary), L"DeleteFileW");
         return nullptr;
     }
     return std::make_unique<Win32OutputFile>(std::move(file), temporary, std::move(name));

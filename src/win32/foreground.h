@@ -31,7 +31,7 @@ public:
     void attachThreadInput(DWORD from, DWORD to, bool attach) override;
     std::optional<DWORD> lockTimeout() override;
     void setLockTimeout(DWORD milliseconds) override;
-    void setForegroundWindow(HWND window) override { ::SetForegroundWindow(window); }
+    void setForegroundWindow(HWND window) override;
 };
 
 // Attaches the input of uiThread (the program's window thread) to the thread

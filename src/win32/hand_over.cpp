@@ -6,6 +6,7 @@
 #include "intake/handed_files.h"
 #include "main_window.h"
 #include "scoped.h"
+#include "system_log.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -33,7 +34,9 @@ HWND runningInstanceWindow() {
 }  // namespace
 
 void markRunningInstance(HWND window) {
-    ::SetPropW(window, kInstanceProperty, reinterpret_cast<HANDLE>(1));
+    // Without the mark a later start cannot hand its files over.
+    (void)logIfFailed(::SetPropW(window, kInstanceProperty, reinterpret_cast<HANDLE>(1)),
+                      L"SetPropW");
 }
 
 std::optional<ProcessIdentity> ProcessIdentity::of(DWORD processId) {

@@ -6,8 +6,8 @@
 #include <commctrl.h>
 
 #include "hand_over.h"
-#include "main_window.h"
 #include "message_loop.h"
+#include "program.h"
 #include "scoped.h"
 #include "ui/status_texts.h"
 #include "wide.h"
@@ -18,16 +18,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const quill::win32::OleSession ole;
     if (!ole.ok()) return 1;
 
-    quill::win32::MainWindow window(instance, true);
-    const bool shown = window.create(showCommand);
-    if (!shown && !window.form().unloaded()) return 0;  // no window could be made
+    quill::win32::Program program(instance, true);
     // Files dropped on the program's icon, sent to it, or opened with it: a
     // drop on this window, or on the one of the instance already running.
-    if (!window.form().OpenFiles(quill::win32::commandLineFiles())) {
-        ::MessageBoxW(nullptr, quill::win32::toWide(quill::texts::kHandOverFailed).c_str(),
-                      L"Quillmark", MB_OK | MB_ICONERROR);
-        return 1;
+    switch (program.start(showCommand, quill::win32::commandLineFiles())) {
+        case quill::win32::Program::Started::Running:
+            break;
+        case quill::win32::Program::Started::NoWindow:
+        case quill::win32::Program::Started::Ended:
+            return 0;
+        case quill::win32::Program::Started::HandOverFailed:
+            ::MessageBoxW(nullptr, quill::win32::toWide(quill::texts::kHandOverFailed).c_str(),
+                          L"Quillmark", MB_OK | MB_ICONERROR);
+            return 1;
     }
-    if (!shown) return 0;
-    return quill::win32::runMessageLoop(window.hwnd());
+    return quill::win32::runMessageLoop(program.window().hwnd());
 }

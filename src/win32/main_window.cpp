@@ -20,37 +20,37 @@ int windowDpi(HWND window) {
 }
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose, std::wstring consoleCommand)
+MainWindow::MainWindow(HINSTANCE instance, bool quitOnClose, Events events)
     : instance_(instance),
       quitOnClose_(quitOnClose),
+      events_(std::move(events)),
       formTarget_([this](DropData data) { onDrop(DropOn::Form, std::move(data)); }),
       command2Target_([this](DropData data) { onDrop(DropOn::Command2, std::move(data)); }),
-      text1Target_([this](DropData data) { onDrop(DropOn::Text1, std::move(data)); }),
-      platform_(*this, std::move(consoleCommand)),
-      form_(platform_) {}
+      text1Target_([this](DropData data) { onDrop(DropOn::Text1, std::move(data)); }) {}
 
 MainWindow::~MainWindow() {
+    destroy();
+}
+
+void MainWindow::destroy() {
     if (hwnd()) ::DestroyWindow(hwnd());
 }
 
-bool MainWindow::create(int showCommand) {
+bool MainWindow::create() {
     const HICON icon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
     if (!registerClass(instance_, kClassName, icon)) return false;
-    if (!createWindow(instance_, kClassName, toWide(texts::kIdleCaption).c_str(), kWindowStyle,
-                      WS_EX_CONTROLPARENT)) {
-        return false;
-    }
+    if (!createWindow(instance_, kClassName, L"", kWindowStyle, WS_EX_CONTROLPARENT)) return false;
     dpi_ = windowDpi(hwnd());
     if (!createControls()) return false;
     (void)formTarget_.registerFor(hwnd());
     (void)command2Target_.registerFor(control(layout::kCommand2));
     (void)text1Target_.registerFor(control(layout::kText1));
+    return true;
+}
 
-    form_.Form_Load();
-    if (!hwnd()) return false;  // another instance runs: closed before it was shown
+void MainWindow::show(int showCommand) {
     ::ShowWindow(hwnd(), showCommand);
     ::UpdateWindow(hwnd());
-    return true;
 }
 
 bool MainWindow::createControls() {
@@ -72,7 +72,6 @@ bool MainWindow::createControls() {
             case layout::ControlKind::Button:
                 className = WC_BUTTONW;
                 style |= BS_PUSHBUTTON;
-                if (control.id == layout::kCommand2) style |= WS_DISABLED;
                 break;
             case layout::ControlKind::ListBox:
                 className = WC_LISTBOXW;
@@ -86,7 +85,7 @@ bool MainWindow::createControls() {
                 break;
         }
         controls_[i] = ::CreateWindowExW(
-            exStyle, className, toWide(control.text).c_str(), style, 0, 0, 0, 0, hwnd(),
+            exStyle, className, L"", style, 0, 0, 0, 0, hwnd(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
         if (!controls_[i]) return false;
     }
@@ -145,17 +144,7 @@ void MainWindow::deliverDrops() {
     while (!drops_.empty() && hwnd()) {
         auto [target, data] = std::move(drops_.front());
         drops_.pop_front();
-        switch (target) {
-            case DropOn::Form:
-                form_.Form_OLEDragDrop(std::move(data));
-                break;
-            case DropOn::Command2:
-                form_.Command2_OLEDragDrop(std::move(data));
-                break;
-            case DropOn::Text1:
-                form_.Text1_OLEDragDrop(std::move(data));
-                break;
-        }
+        events_.drop(target, std::move(data));
     }
 }
 
@@ -163,8 +152,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
-                if (LOWORD(wParam) == layout::kCommand2) form_.Command2_Click();
-                if (LOWORD(wParam) == layout::kCommand3) form_.Command3_Click();
+                if (LOWORD(wParam) == layout::kCommand2) events_.command2Click();
+                if (LOWORD(wParam) == layout::kCommand3) events_.command3Click();
                 return 0;
             }
             break;
@@ -180,19 +169,19 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_CLOSE:
-            form_.Form_QueryUnload();
+            events_.closeRequest();
             return 0;
         case WM_ENDSESSION:
             // Logging off or shutting down closes the window like any other
             // close request.
-            if (wParam) form_.Form_QueryUnload();
+            if (wParam) events_.closeRequest();
             return 0;
         case WM_DESTROY:
             destroying_ = true;
             formTarget_.revoke();
             command2Target_.revoke();
             text1Target_.revoke();
-            form_.Form_Unload();
+            events_.unload();
             if (quitOnClose_) ::PostQuitMessage(0);
             return 0;
         case WM_DPICHANGED: {

@@ -1,42 +1,48 @@
 #pragma once
 // The window Form1: its controls laid out in twips, its three drop targets,
-// and the events it passes to the program's behaviour.
+// and the events it passes on (to the program, src/win32/program.h).
 
 #include <windows.h>
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <utility>
 
 #include "drop_target.h"
 #include "scoped.h"
-#include "ui/form1.h"
 #include "ui/layout.h"
-#include "win32_platform.h"
 #include "window_base.h"
 
 namespace quill::win32 {
-
-enum class DropOn { Form, Command2, Text1 };
 
 class MainWindow final : public BaseWindow<MainWindow> {
 public:
     static constexpr const wchar_t* kClassName = L"QuillmarkForm1";
 
-    // quitOnClose: closing the window ends the thread's message loop;
-    // consoleCommand: the command line that starts a run's console.
-    MainWindow(HINSTANCE instance, bool quitOnClose,
-               std::wstring consoleCommand = consoleCommandLine());
+    // What the window passes on. A drop's files arrive once the drop itself
+    // has been answered, so that the drag source is not kept waiting; files
+    // handed over by a later start arrive as a drop on the window.
+    struct Events {
+        std::function<void(DropOn, DropData)> drop;
+        std::function<void()> command2Click;
+        std::function<void()> command3Click;
+        std::function<void()> closeRequest;  // the window stays until the program closes it
+        std::function<void()> unload;        // the window is being destroyed
+    };
+
+    // quitOnClose: closing the window ends the thread's message loop.
+    MainWindow(HINSTANCE instance, bool quitOnClose, Events events);
     ~MainWindow() override;
 
-    // Creates the window and its controls and runs Form_Load; shows the
-    // window unless it closed there (another instance is running). False
-    // when there is no window to run.
-    [[nodiscard]] bool create(int showCommand);
+    // Creates the window and its controls, not yet shown; false when it
+    // could not be made.
+    [[nodiscard]] bool create();
+    void show(int showCommand);
+    // Destroys the window, if it stands.
+    void destroy();
 
     [[nodiscard]] HWND control(layout::ControlId id) const;
-    [[nodiscard]] Form1& form() noexcept { return form_; }
-    [[nodiscard]] Win32Platform& platform() noexcept { return platform_; }
     [[nodiscard]] DropTarget& dropTarget(DropOn target);
     [[nodiscard]] int dpi() const noexcept { return dpi_; }
     // The window exists and is not on its way out.
@@ -59,6 +65,7 @@ private:
 
     HINSTANCE instance_;
     bool quitOnClose_;
+    Events events_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     bool destroying_ = false;
     UniqueModule richEdit_;
@@ -68,8 +75,6 @@ private:
     DropTarget command2Target_;
     DropTarget text1Target_;
     std::deque<std::pair<DropOn, DropData>> drops_;
-    Win32Platform platform_;
-    Form1 form_;
 };
 
 }  // namespace quill::win32

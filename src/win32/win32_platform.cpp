@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "message_loop.h"
 #include "module_path.h"
+#include "system_log.h"
 #include "wide.h"
 
 namespace quill::win32 {
@@ -31,15 +32,19 @@ std::u16string folderOf(std::u16string_view programPath) {
 }
 
 void Win32Platform::setCaption(std::u16string_view text) {
-    ::SetWindowTextW(window_.hwnd(), toWide(text).c_str());
+    (void)logIfFailed(::SetWindowTextW(window_.hwnd(), toWide(text).c_str()), L"SetWindowTextW");
 }
 
 void Win32Platform::setText1(std::u16string_view text) {
-    ::SetWindowTextW(window_.control(layout::kText1), toWide(text).c_str());
+    (void)logIfFailed(::SetWindowTextW(window_.control(layout::kText1), toWide(text).c_str()), L"SetWindowTextW");
 }
 
 void Win32Platform::setCommand2Caption(std::u16string_view text) {
-    ::SetWindowTextW(window_.control(layout::kCommand2), toWide(text).c_str());
+    (void)logIfFailed(::SetWindowTextW(window_.control(layout::kCommand2), toWide(text).c_str()), L"SetWindowTextW");
+}
+
+void Win32Platform::setCommand3Caption(std::u16string_view text) {
+    (void)logIfFailed(::SetWindowTextW(window_.control(layout::kCommand3), toWide(text).c_str()), L"SetWindowTextW");
 }
 
 void Win32Platform::setCommand2Enabled(bool enabled) {
@@ -49,18 +54,20 @@ void Win32Platform::setCommand2Enabled(bool enabled) {
 void Win32Platform::setStacking(Stacking order) {
     const HWND window = window_.hwnd();
     if (order == Stacking::Topmost) {
-        ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
+        (void)logIfFailed(::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace), L"SetWindowPos");
         return;
     }
     // Leave the topmost band first: not every system does that for a move
     // to the bottom.
-    ::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
-    ::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
+    (void)logIfFailed(::SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace), L"SetWindowPos");
+    (void)logIfFailed(::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace), L"SetWindowPos");
 }
 
 void Win32Platform::setOuterSizeTwips(int width, int height) {
-    ::SetWindowPos(window_.hwnd(), nullptr, 0, 0, window_.twipsToPixels(width),
-                   window_.twipsToPixels(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    (void)logIfFailed(::SetWindowPos(window_.hwnd(), nullptr, 0, 0, window_.twipsToPixels(width),
+                                     window_.twipsToPixels(height),
+                                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE),
+                      L"SetWindowPos");
 }
 
 bool Win32Platform::anotherInstanceRunning() {
@@ -85,7 +92,7 @@ std::u16string Win32Platform::executableDirectory() {
 
 void Win32Platform::closeAllWindows() {
     // The program has one window.
-    if (window_.standing()) ::DestroyWindow(window_.hwnd());
+    if (window_.standing()) (void)logIfFailed(::DestroyWindow(window_.hwnd()), L"DestroyWindow");
 }
 
 void Win32Platform::doEvents() {

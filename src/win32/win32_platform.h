@@ -28,6 +28,7 @@ public:
     void setText1(std::u16string_view text) override;
     void setCommand2Caption(std::u16string_view text) override;
     void setCommand2Enabled(bool enabled) override;
+    void setCommand3Caption(std::u16string_view text) override;
     void setStacking(Stacking order) override;
     void setOuterSizeTwips(int width, int height) override;
     bool anotherInstanceRunning() override;

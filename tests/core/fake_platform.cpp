@@ -84,6 +84,11 @@ void FakePlatform::setCommand2Caption(std::u16string_view text) {
     log.push_back("command2 " + utf8(text));
 }
 
+void FakePlatform::setCommand3Caption(std::u16string_view text) {
+    command3Caption = text;
+    log.push_back("command3 " + utf8(text));
+}
+
 void FakePlatform::setCommand2Enabled(bool enabled) {
     command2Enabled = enabled;
     log.push_back(enabled ? "enable" : "disable");

@@ -61,6 +61,7 @@ public:
     std::u16string caption = u"Quillmark";
     std::u16string text1;
     std::u16string command2Caption;
+    std::u16string command3Caption;
     bool command2Enabled = false;
     bool topmost = false;
     std::u16string clipboard;
@@ -76,6 +77,7 @@ public:
     void setText1(std::u16string_view text) override;
     void setCommand2Caption(std::u16string_view text) override;
     void setCommand2Enabled(bool enabled) override;
+    void setCommand3Caption(std::u16string_view text) override;
     void setStacking(Stacking order) override;
     void setOuterSizeTwips(int width, int height) override;
     bool anotherInstanceRunning() override { return otherInstance; }

@@ -1,6 +1,8 @@
 // The HTML run end to end over the recording platform: captions, stacking,
 // the queues across runs, and events that arrive while it waits.
 
+#include <tuple>
+
 #include "form_fixture.h"
 #include "ui/status_texts.h"
 
@@ -131,7 +133,12 @@ TEST_F(LifecycleTest, StartUpMakesTheTopmostStripAndCachesTheFolder) {
     FakePlatform platform;
     Form1 form(platform);
     form.Form_Load();
-    EXPECT_EQ(platform.log, (std::vector<std::string>{"topmost", "size 3945x1455"}));
+    EXPECT_EQ(std::tuple(platform.caption, platform.text1, platform.command2Caption,
+                         platform.command2Enabled, platform.command3Caption, platform.topmost),
+              std::tuple(std::u16string(u"Quillmark"), std::u16string(texts::kPrompt),
+                         std::u16string(texts::kStart), false, std::u16string(texts::kTextOnly),
+                         true));
+    EXPECT_EQ(platform.log.back(), "size 3945x1455");
     EXPECT_EQ(form.state().appDir, u"C:\\Tools\\Convert\\");
     platform.exeDir = u"D:\\elsewhere";
     EXPECT_EQ(form.fMyPath(), u"C:\\Tools\\Convert\\");

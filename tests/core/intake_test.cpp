@@ -1,4 +1,4 @@
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "form_fixture.h"
 #include "intake/drop_intake.h"
 #include "intake/handed_files.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "converter/module1.h"
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "converter/posix_command.h"
 #include "failure.h"
 

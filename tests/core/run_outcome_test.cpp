@@ -1,7 +1,7 @@
 // How a run ends when not everything goes to plan: sources the console would
 // rewrite, runs that stop early, and texts older than the run.
 
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "form_fixture.h"
 #include "ui/status_texts.h"
 

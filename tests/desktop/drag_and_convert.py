@@ -21,7 +21,7 @@ without hanging; and none for the FIFO. Closing the window through the
 window manager must end the program, which leaves none of its processes.
 
 Runs on a display of its own (scripts/with-display). Exits 77 when the
-documents are unavailable. A failure leaves a picture of the screen, the
+documents are unavailable, or fails under CI (CI=true). A failure leaves a picture of the screen, the
 window tree and the programs' output in the failures folder.
 """
 
@@ -319,7 +319,11 @@ def main():
         parser.error("give --cmake and --build, or --deb")
     unavailable = pathlib.Path(args.documents) / "unavailable"
     if unavailable.exists():
-        print("skipped: the documents are unavailable: " + unavailable.read_text().strip())
+        why = unavailable.read_text().strip()
+        if os.environ.get("CI") == "true":  # there they must be
+            print("FAILED: the documents are unavailable: " + why)
+            return 1
+        print("skipped: the documents are unavailable: " + why)
         return SKIP
     failures = pathlib.Path(args.failures)
     shutil.rmtree(failures, ignore_errors=True)

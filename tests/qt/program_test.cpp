@@ -101,6 +101,11 @@ private slots:
         Program program(nullptr,  // UTF-8
                         {.program = dir_.path(), .runtime = dir_.path()});
         QVERIFY(program.start() == Program::Started::Running);
+        QCOMPARE(program.window().windowTitle(), QStringView(texts::kIdleCaption).toString());
+        QCOMPARE(program.window().text1().text(), QStringView(texts::kPrompt).toString());
+        QCOMPARE(program.window().command2().text(), QStringView(texts::kStart).toString());
+        QVERIFY(!program.window().command2().isEnabled());
+        QCOMPARE(program.window().command3().text(), QStringView(texts::kTextOnly).toString());
         const WId window = program.window().winId();
         qputenv("QUILL_WINDOW", QByteArray::number(window));
         QTRY_VERIFY(xprop(window, u"_NET_WM_STATE"_qs).contains(u"_NET_WM_STATE_ABOVE"));

@@ -60,8 +60,9 @@ TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
     const OleSession ole;
     ASSERT_TRUE(ole.ok());
     e2e::test::Process helper = e2e::test::start_paste_helper(toWide(folder.path(u"paste.log")));
-    MainWindow window(::GetModuleHandleW(nullptr), false, throughHost());
-    ASSERT_TRUE(window.create(SW_SHOWNORMAL));
+    Program program(::GetModuleHandleW(nullptr), false, throughHost());
+    ASSERT_EQ(program.start(SW_SHOWNORMAL), Program::Started::Running);
+    MainWindow& window = program.window();
 
     const std::u16string doc = folder.path(u"会議 資料.doc");
     const std::u16string pdf = folder.path(u"b.pdf");
@@ -69,12 +70,12 @@ TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
         const std::unique_ptr<OutputFile> file = createFile(source);
         ASSERT_TRUE(file && file->write("\x93\xfa\x96\x7b\r\n") && file->close());
     }
-    window.form().Form_OLEDragDrop({true, {doc, pdf}});
+    program.form().Form_OLEDragDrop({true, {doc, pdf}});
     ASSERT_EQ(windowText(window.control(layout::kText1)), u"変換準備 OK");
 
-    window.form().Command2_Click();  // returns once the run is over
+    program.form().Command2_Click();  // returns once the run is over
     EXPECT_EQ(windowText(window.control(layout::kText1)), u"ファイルをここに落として下さい。");
-    EXPECT_EQ(window.form().list2().count(), 0);
+    EXPECT_EQ(program.form().list2().count(), 0);
     for (const char16_t* page : {u"会議 資料.html", u"b.html"}) {
         const std::optional<FileBytes> bytes = readWholeFile(folder.path(page));
         ASSERT_TRUE(bytes) << "no page " << e2e::to_utf8(toWide(page));

@@ -26,7 +26,7 @@ DWORD dropOn(DropTarget& target, IDataObject& data) {
 }
 
 TEST_F(DropTest, EachTargetQueuesItsFilesInReverse) {
-    Form1& form = window.form();
+    Form1& form = program.form();
     DropData text1Files = dragged({L"C:\\docs\\a.doc", L"C:\\会議 資料\\b.doc"});
     dropOn(window.dropTarget(DropOn::Text1), text1Files);
     pump();
@@ -74,7 +74,7 @@ TEST_F(DropTest, ReportsNoMove) {
     EXPECT_EQ(target.Drop(&files, 0, POINTL{}, &dropped), S_OK);
     EXPECT_EQ(dropped, static_cast<DWORD>(DROPEFFECT_NONE));
     pump();
-    EXPECT_EQ(window.form().list2().count(), 1);  // the paths are taken as before
+    EXPECT_EQ(program.form().list2().count(), 1);  // the paths are taken as before
 }
 
 TEST_F(DropTest, TheThreeTargetsAreRegistered) {
@@ -91,7 +91,7 @@ TEST_F(DropTest, UnsupportedFilesLeaveTheButtonDisabled) {
     DropData files = dragged({L"C:\\docs\\setup.exe", L"C:\\docs\\report.docx"});
     dropOn(window.dropTarget(DropOn::Form), files);
     pump();
-    EXPECT_EQ(window.form().list2().count(), 0);
+    EXPECT_EQ(program.form().list2().count(), 0);
     EXPECT_FALSE(::IsWindowEnabled(window.control(layout::kCommand2)));
     EXPECT_EQ(windowText(window.hwnd()), u"Quillmark");
 }

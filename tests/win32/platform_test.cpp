@@ -160,7 +160,7 @@ using CodePageWindowTest = WindowTest;
 
 TEST_F(CodePageWindowTest, PlatformDecodesThroughTheRule) {
     std::u16string text = u"previous";
-    decodeAnsiText(window.platform(), "x\x82\ny\x93\xfa", text);
+    decodeAnsiText(program.platform(), "x\x82\ny\x93\xfa", text);
     EXPECT_EQ(text, u"x\uFFFD\ny日");
 }
 
@@ -269,9 +269,9 @@ TEST_F(StackingTest, BottomLeavesTheTopmostBand) {
         return (::GetWindowLongW(window.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     };
     ASSERT_TRUE(topmost());
-    window.platform().setStacking(Stacking::Bottom);
+    program.platform().setStacking(Stacking::Bottom);
     EXPECT_FALSE(topmost());
-    window.platform().setStacking(Stacking::Topmost);
+    program.platform().setStacking(Stacking::Topmost);
     EXPECT_TRUE(topmost());
 }
 

@@ -29,7 +29,7 @@ TwipsRect controlTwips(const MainWindow& window, HWND control) {
 
 void WindowTest::SetUp() {
     ASSERT_TRUE(ole.ok());
-    ASSERT_TRUE(window.create(SW_SHOWNORMAL));
+    ASSERT_EQ(program.start(SW_SHOWNORMAL), Program::Started::Running);
     pump();
 }
 

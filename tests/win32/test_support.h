@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "main_window.h"
 #include "message_loop.h"
+#include "program.h"
 #include "scoped.h"
 
 namespace quill::win32::test {
@@ -28,7 +28,8 @@ protected:
     void pump() { (void)pumpPending(window.hwnd()); }
 
     OleSession ole;
-    MainWindow window{::GetModuleHandleW(nullptr), false};
+    Program program{::GetModuleHandleW(nullptr), false};
+    MainWindow& window = program.window();
 };
 
 // A folder of its own under the temporary folder, removed afterwards.

@@ -22,7 +22,7 @@ TEST_F(WindowStartTest, IsATopmostStripShowingPromptAndDisabledButton) {
     EXPECT_EQ(windowText(window.control(layout::kCommand3)), u"txt変換");
     EXPECT_FALSE(::IsWindowEnabled(window.control(layout::kCommand2)));
     EXPECT_TRUE(::IsWindowEnabled(window.control(layout::kCommand3)));
-    EXPECT_EQ(window.form().state().appDir.back(), u'\\');
+    EXPECT_EQ(program.form().state().appDir.back(), u'\\');
 }
 
 TEST_F(WindowStartTest, ControlsSitAtTheirTwipsWithOnlyTwoInView) {
@@ -70,11 +70,11 @@ TEST_F(WindowStartTest, TabVisitsEveryControlInOrder) {
 }
 
 TEST_F(WindowStartTest, ClosesOnceWithoutAQuestion) {
-    window.form().Text1_OLEDragDrop(quill::DropData{true, {u"C:\\queued.doc"}});
-    ASSERT_EQ(window.form().list2().count(), 1);
+    program.form().Text1_OLEDragDrop(quill::DropData{true, {u"C:\\queued.doc"}});
+    ASSERT_EQ(program.form().list2().count(), 1);
     ::SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(window.hwnd(), nullptr);
-    EXPECT_TRUE(window.form().unloaded());
+    EXPECT_TRUE(program.form().unloaded());
 }
 
 TEST_F(WindowStartTest, LoggingOffClosesIt) {
@@ -87,23 +87,23 @@ TEST_F(WindowStartTest, LoggingOffClosesIt) {
 TEST_F(WindowStartTest, ASleepEndsWhenTheWindowCloses) {
     ::PostMessageW(window.hwnd(), WM_CLOSE, 0, 0);
     // Ten minutes unless the close ends it: the test's time limit would fail it.
-    window.platform().sleep(600000);
+    program.platform().sleep(600000);
     EXPECT_EQ(window.hwnd(), nullptr);
 }
 
 TEST(SecondInstance, ClosesBeforeShowingAndLeavesTheFirstAlone) {
     const OleSession ole;
-    MainWindow first(::GetModuleHandleW(nullptr), false);
-    ASSERT_TRUE(first.create(SW_SHOWNORMAL));
+    Program first(::GetModuleHandleW(nullptr), false);
+    ASSERT_EQ(first.start(SW_SHOWNORMAL), Program::Started::Running);
     first.form().Text1_OLEDragDrop(quill::DropData{true, {u"C:\\queued.doc"}});
 
-    MainWindow second(::GetModuleHandleW(nullptr), false);
-    EXPECT_FALSE(second.create(SW_SHOWNORMAL));
-    EXPECT_EQ(second.hwnd(), nullptr);
+    Program second(::GetModuleHandleW(nullptr), false);
+    EXPECT_EQ(second.start(SW_SHOWNORMAL), Program::Started::Ended);
+    EXPECT_EQ(second.window().hwnd(), nullptr);
 
-    EXPECT_NE(first.hwnd(), nullptr);
+    EXPECT_NE(first.window().hwnd(), nullptr);
     EXPECT_EQ(first.form().list2().count(), 1);
-    EXPECT_EQ(windowText(first.hwnd()), u"変換準備 OK");
+    EXPECT_EQ(windowText(first.window().hwnd()), u"変換準備 OK");
 }
 
 // The program file's version resource and icon.

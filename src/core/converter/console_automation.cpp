@@ -4,7 +4,7 @@
 
 #include "converter/console_expansion.h"
 #include "converter/module1.h"
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "converter/posix_command.h"
 #include "failure.h"
 

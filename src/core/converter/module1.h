@@ -1,7 +1,7 @@
 #pragma once
 // Module1: the converter command line and the string cut. Its third
 // function, the text-output name fTxtName, stands with the other name rules
-// in converter/naming.h. Pure functions; a 16-bit overflow or an invalid
+// in base/naming.h. Pure functions; a 16-bit overflow or an invalid
 // argument raises a RunFailure.
 
 #include <cstdint>

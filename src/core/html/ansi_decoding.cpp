@@ -1,6 +1,9 @@
 #include "html/ansi_decoding.h"
 
-#if defined(__SSE2__)
+#include <bit>
+
+#include "base/text_util.h"  // QUILL_SSE2
+#if defined(QUILL_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -33,18 +36,20 @@ BlockScan scanBlocks(const unsigned char* bytes, std::size_t from, std::size_t s
         const std::uint64_t leads = leadMask(bytes + i) & ~trailsNext;
         const std::uint64_t followsLead = leads << 1 | trailsNext;
         const std::uint64_t oddRowStarts = leads & ~kEvenBits & ~followsLead;
-        std::uint64_t evenRowEnds = 0;
-        trailsNext = __builtin_add_overflow(oddRowStarts, leads, &evenRowEnds) ? 1 : 0;
+        // Unsigned addition wraps: a carry out of the block is a sum below
+        // either addend.
+        const std::uint64_t evenRowEnds = oddRowStarts + leads;
+        trailsNext = evenRowEnds < leads ? 1 : 0;
         const std::uint64_t trails = (kEvenBits ^ evenRowEnds << 1) & followsLead;
         // The bit of a lead byte that a byte follows that cannot trail it.
         const std::uint64_t broken = leads & ~trails & noTrailMask(bytes + i + 1);
         if (broken != 0)
-            return {i + static_cast<std::size_t>(__builtin_ctzll(broken)), true, false};
+            return {i + static_cast<std::size_t>(std::countr_zero(broken)), true, false};
     }
     return {i, false, trailsNext != 0};
 }
 
-#if defined(__SSE2__)
+#if defined(QUILL_SSE2)
 // Bit j: bytes[j] cannot trail a lead byte.
 std::uint64_t noTrailMask(const unsigned char* bytes) {
     const __m128i highestNonTrail = _mm_set1_epi8(0x3F);
@@ -111,7 +116,7 @@ std::size_t AnsiDecoding::findBrokenLead(std::string_view text, std::size_t from
     if (rangeCount_ == 0) return size;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     BlockScan scan{};
-#if defined(__SSE2__)
+#if defined(QUILL_SSE2)
     switch (rangeCount_) {
         case 1: {
             const unsigned char first[1] = {first_[0]};

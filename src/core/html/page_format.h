@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace quill {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "html/page_format.h"
 
 namespace quill {

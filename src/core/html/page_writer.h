@@ -10,7 +10,7 @@
 namespace quill {
 
 // Writes the page of the output-list entry at currentIndex (see
-// converter/naming.h for its path), in the format of html/page_format.h and
+// base/naming.h for its path), in the format of html/page_format.h and
 // the ANSI code page. Calls opened() once the page file is open and its head
 // written, before the first line goes in. True once the whole page has been
 // written and closed; a page that cannot be created is no page, and is not

@@ -1,6 +1,6 @@
 #include "html/text_buffer.h"
 
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace quill {
 

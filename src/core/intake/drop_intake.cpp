@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "converter/naming.h"
-#include "text_util.h"
+#include "base/naming.h"
+#include "base/text_util.h"
 
 namespace quill {
 

@@ -12,6 +12,9 @@
 
 namespace quill {
 
+// The three drop targets of the window.
+enum class DropOn { Form, Command2, Text1 };
+
 // What a drop delivers: the file list, when the dropped data offers one.
 struct DropData {
     bool hasFileList = false;

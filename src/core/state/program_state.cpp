@@ -1,6 +1,6 @@
 #include "state/program_state.h"
 
-#include "converter/naming.h"
+#include "base/naming.h"
 
 namespace quill {
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "converter/naming.h"
+#include "base/naming.h"
 #include "converter/output_freshness.h"
 #include "ui/form1.h"
 #include "ui/status_texts.h"

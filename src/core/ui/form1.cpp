@@ -17,6 +17,11 @@ void Form1::Form_Load() {
         sFormAllUnload();
         return;
     }
+    roles_.view.setCaption(texts::kIdleCaption);
+    roles_.view.setText1(texts::kPrompt);
+    roles_.view.setCommand2Caption(texts::kStart);
+    roles_.view.setCommand2Enabled(false);
+    roles_.view.setCommand3Caption(texts::kTextOnly);
     (void)fMyPath();  // fills the folder cache
     roles_.view.setStacking(Stacking::Topmost);
     state_.conversion.appDir = fMyPath();
@@ -73,6 +78,20 @@ bool Form1::OpenFiles(std::vector<std::u16string> files) {
     if (secondStart_) return roles_.lifecycle.handToRunningInstance(files);
     acceptDrop(DropData{true, std::move(files)});
     return true;
+}
+
+void Form1::OLEDragDrop(DropOn target, DropData data) {
+    switch (target) {
+        case DropOn::Form:
+            Form_OLEDragDrop(std::move(data));
+            return;
+        case DropOn::Command2:
+            Command2_OLEDragDrop(std::move(data));
+            return;
+        case DropOn::Text1:
+            Text1_OLEDragDrop(std::move(data));
+            return;
+    }
 }
 
 void Form1::acceptDrop(DropData data) {

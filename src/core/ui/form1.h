@@ -6,7 +6,8 @@
 // runs its handlers, and hands the work to the folder that does it; it alone
 // sets the window's texts and its start button, from what that work reports:
 //   intake/     the drop routine's steps and sDropCheck
-//   converter/  the console routine of both runs, names
+//   base/       names derived from paths, text helpers: used by every folder
+//   converter/  the console routine of both runs, command lines
 //   html/       loading a text output, writing its page
 //   ui/         start-up and shut-down, the two button handlers
 //               (conversion_runs.cpp), status texts, layout
@@ -77,6 +78,8 @@ public:
     void Form_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
     void Command2_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
     void Text1_OLEDragDrop(DropData data) { acceptDrop(std::move(data)); }
+    // The drop handler of the target: one of the three above.
+    void OLEDragDrop(DropOn target, DropData data);
     void Command2_Click();
     void Command3_Click();
     // The files named on the program's command line (Open With, Send To, a

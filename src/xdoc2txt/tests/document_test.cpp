@@ -139,8 +139,7 @@ protected:
     void SetUp() override {
         std::string why;
         documents_ = documentsFolder(why);
-        if (documents_.empty())
-            GTEST_SKIP() << "documents from Debian packages unavailable: " << why;
+        XDOC2TXT_SKIP_WITHOUT_DOCUMENTS(documents_, why);
     }
 
     std::string documents_;

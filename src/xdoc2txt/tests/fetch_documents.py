@@ -163,7 +163,9 @@ def main(argv):
     if error:
         unavailable.write_text(error + "\n", encoding="utf-8")
         print(error)
-        return 0
+        # Under CI the documents must be there: the tests that need them would
+        # otherwise pass by skipping.
+        return 1 if os.environ.get("CI") == "true" else 0
 
     for name, path in COPIES.items():
         shutil.copyfile(folder / "extract" / path, folder / name)

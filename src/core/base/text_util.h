@@ -1,8 +1,10 @@
 #pragma once
 // Small string helpers shared by the procedures.
 
+#include <bit>
 #include <cstddef>
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)
+#define QUILL_SSE2 1
 #include <emmintrin.h>
 #endif
 #include <string>
@@ -25,13 +27,14 @@ namespace quill {
 template <char16_t... Cs>
 [[nodiscard]] std::size_t findFirstOf(std::u16string_view text, std::size_t from) {
     std::size_t i = from;
-#if defined(__SSE2__)
+#if defined(QUILL_SSE2)
     for (; i + 8 <= text.size(); i += 8) {
         const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        const __m128i hits = (_mm_cmpeq_epi16(eight, _mm_set1_epi16(static_cast<short>(Cs))) | ...);
-        const int mask = _mm_movemask_epi8(hits);
-        if (mask != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+        __m128i hits = _mm_setzero_si128();
+        ((hits = _mm_or_si128(hits, _mm_cmpeq_epi16(eight, _mm_set1_epi16(static_cast<short>(Cs))))),
+         ...);
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(mask)) / 2;
     }
 #endif
     for (; i < text.size(); ++i) {

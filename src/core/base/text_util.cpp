@@ -1,4 +1,4 @@
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace quill {
 

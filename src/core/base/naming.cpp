@@ -1,7 +1,7 @@
-#include "converter/naming.h"
+#include "base/naming.h"
 
 #include "failure.h"
-#include "text_util.h"
+#include "base/text_util.h"
 
 namespace quill {
 
