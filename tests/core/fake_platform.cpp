@@ -144,6 +144,7 @@ void FakePlatform::doEvents() {
 
 void FakePlatform::sleep(std::uint32_t milliseconds) {
     log.push_back("sleep " + std::to_string(milliseconds));
+    sleptMs += milliseconds;
     pump();
 }
 

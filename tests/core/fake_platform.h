@@ -56,6 +56,7 @@ public:
     // Observed state.
     std::vector<std::string> log;
     int keyCalls = 0;
+    std::uint64_t sleptMs = 0;  // the time sleep() has passed
     bool consoleRunning = false;
     std::map<std::u16string, std::string> files;
     std::u16string caption = u"Quillmark";
