@@ -65,7 +65,7 @@ void complain(const std::wstring& line) {
     show(STD_ERROR_HANDLE, L"xdoc2txt: " + line + L"\n");
 }
 
-[[nodiscard]] std::wstring from_utf8(std::string_view text) {
+[[nodiscard]] std::wstring fromUtf8(std::string_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
     const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
@@ -75,7 +75,7 @@ void complain(const std::wstring& line) {
 }
 
 // This program's folder, with a trailing backslash.
-[[nodiscard]] std::wstring exe_dir() {
+[[nodiscard]] std::wstring exeDir() {
     const std::wstring path = quill::win32::executablePath();
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
@@ -83,32 +83,32 @@ void complain(const std::wstring& line) {
 // What Wine offers a Windows program for running Unix programs.
 struct Wine {
     using Spawn = int(__cdecl*)(char* const argv[], int wait);
-    using UnixName = char*(__cdecl*)(const wchar_t* dos_name);
+    using UnixName = char*(__cdecl*)(const wchar_t* dosName);
     Spawn spawn;
-    UnixName unix_name;
+    UnixName unixName;
 };
 
-[[nodiscard]] std::optional<Wine> find_wine() {
+[[nodiscard]] std::optional<Wine> findWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     if (!ntdll || !kernel32 || !GetProcAddress(ntdll, "wine_get_version")) return std::nullopt;
     const auto spawn = reinterpret_cast<Wine::Spawn>(
         reinterpret_cast<void*>(GetProcAddress(ntdll, "__wine_unix_spawnvp")));
-    const auto unix_name = reinterpret_cast<Wine::UnixName>(
+    const auto unixName = reinterpret_cast<Wine::UnixName>(
         reinterpret_cast<void*>(GetProcAddress(kernel32, "wine_get_unix_file_name")));
-    if (!spawn || !unix_name) return std::nullopt;
-    return Wine{spawn, unix_name};
+    if (!spawn || !unixName) return std::nullopt;
+    return Wine{spawn, unixName};
 }
 
 // The Unix path of a Windows path, made absolute first.
-[[nodiscard]] std::optional<std::string> unix_path(const Wine& wine, const std::wstring& path) {
+[[nodiscard]] std::optional<std::string> unixPath(const Wine& wine, const std::wstring& path) {
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0) return std::nullopt;
     std::wstring full(size, L'\0');
     const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     if (n == 0 || n >= size) return std::nullopt;
     full.resize(n);
-    const UniqueHeapString name(wine.unix_name(full.c_str()));
+    const UniqueHeapString name(wine.unixName(full.c_str()));
     if (!name) return std::nullopt;
     return std::string(name.get());
 }
@@ -141,7 +141,7 @@ public:
         DWORD got = 0;
         while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
             bytes.append(buffer, got);
-        return from_utf8(bytes);
+        return fromUtf8(bytes);
     }
 
 private:
@@ -149,21 +149,21 @@ private:
 };
 
 // The converter's name for the ANSI code page, as iconv knows it.
-[[nodiscard]] std::string encoding_name() {
+[[nodiscard]] std::string encodingName() {
     const UINT cp = GetACP();
     return cp == CP_UTF8 ? "UTF-8" : "CP" + std::to_string(cp);
 }
 
 // Runs the converter on source under /bin/sh, its input empty and its output
 // in the capture files; returns its exit status (as Wine reports it).
-[[nodiscard]] int run_converter(const Wine& wine, const std::string& converter,
+[[nodiscard]] int runConverter(const Wine& wine, const std::string& converter,
                                 const std::string& source, const std::string& out,
                                 const std::string& err) {
     static constexpr char kScript[] =
         "out=$1 err=$2 XDOC2TXT_ENCODING=$3; export XDOC2TXT_ENCODING; shift 3; "
         "exec \"$@\" </dev/null >\"$out\" 2>\"$err\"";
     std::vector<std::string> args = {"/bin/sh",       "-c",      kScript, "xdoc2txt", out, err,
-                                     encoding_name(), converter, "-f",    source};
+                                     encodingName(), converter, "-f",    source};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -173,8 +173,8 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring folder = exe_dir();
-    const auto wine = find_wine();
+    const std::wstring folder = exeDir();
+    const auto wine = findWine();
     if (!wine) {
         complain(
             L"this xdoc2txt.exe runs the Linux converter and works only under Wine; "
@@ -193,27 +193,27 @@ int wmain(int argc, wchar_t** argv) {
         complain(L"the Linux converter is missing: " + converter);
         return kNoConverter;
     }
-    const auto unix_converter = unix_path(*wine, converter);
-    if (!unix_converter) {
+    const auto unixConverter = unixPath(*wine, converter);
+    if (!unixConverter) {
         complain(L"no Unix path for the Linux converter " + converter);
         return kNoConverter;
     }
     // Wine maps a missing file, but not a missing folder.
-    const auto unix_source = unix_path(*wine, argv[2]);
-    if (!unix_source) {
+    const auto unixSource = unixPath(*wine, argv[2]);
+    if (!unixSource) {
         complain(std::wstring(argv[2]) + L": no such folder");
         return kSourceUnreadable;
     }
     const CaptureFile out;
     const CaptureFile err;
-    const auto unix_out = out.path().empty() ? std::nullopt : unix_path(*wine, out.path());
-    const auto unix_err = err.path().empty() ? std::nullopt : unix_path(*wine, err.path());
-    if (!unix_out || !unix_err) {
+    const auto unixOut = out.path().empty() ? std::nullopt : unixPath(*wine, out.path());
+    const auto unixErr = err.path().empty() ? std::nullopt : unixPath(*wine, err.path());
+    if (!unixOut || !unixErr) {
         complain(L"cannot make a file for the converter's output in the temporary folder");
         return kNotStarted;
     }
 
-    const int status = run_converter(*wine, *unix_converter, *unix_source, *unix_out, *unix_err);
+    const int status = runConverter(*wine, *unixConverter, *unixSource, *unixOut, *unixErr);
     show(STD_OUTPUT_HANDLE, out.text());
     show(STD_ERROR_HANDLE, err.text());
     if (status < 0) {

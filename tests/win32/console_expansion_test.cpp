@@ -48,7 +48,7 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
     }
     const std::u16string input = folder.path(u"typed.txt");
     const std::u16string output = folder.path(u"echoed.txt");
-    EXPECT_TRUE(e2e::write_file_bytes(toWide(input), typed));
+    EXPECT_TRUE(e2e::writeFileBytes(toWide(input), typed));
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const UniqueFile in(::CreateFileW(toWide(input).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -70,7 +70,7 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
     EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
 
     std::map<int, std::u16string> echoed;
-    const std::u16string text = decode(e2e::read_file_bytes(toWide(output)).value_or(""));
+    const std::u16string text = decode(e2e::readFileBytes(toWide(output)).value_or(""));
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find(u'\n', at);
@@ -89,7 +89,7 @@ std::map<int, std::u16string> echoedAtThePrompt(const TempFolder& folder,
 }
 
 std::string shown(std::u16string_view text) {
-    return e2e::to_utf8(toWide(text));
+    return e2e::toUtf8(toWide(text));
 }
 
 TEST(ConsoleExpansionInCmd, NoPathThatCmdRewritesIsTakenForUnchanged) {

@@ -38,7 +38,7 @@ TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
         if (lookedUp) {
             HWND window = nullptr;
             ASSERT_TRUE(
-                e2e::poll_until([&] { return (window = console.window()) != nullptr; }, 20000));
+                e2e::pollUntil([&] { return (window = console.window()) != nullptr; }, 20000));
             wchar_t className[64] = {};
             ::GetClassNameW(window, className, 64);
             EXPECT_STREQ(className, runningOnWine() ? L"WineConsoleClass" : L"ConsoleWindowClass");
@@ -47,7 +47,7 @@ TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
         }
         EXPECT_FALSE(console.finished());
         console.terminate();
-        EXPECT_TRUE(e2e::poll_until([&] { return console.finished(); }, 30000)) << lookedUp;
+        EXPECT_TRUE(e2e::pollUntil([&] { return console.finished(); }, 30000)) << lookedUp;
     }
 }
 
@@ -56,10 +56,10 @@ TEST(ConsoleProcess, ThroughAHostIsFoundAndEnded) {
 // stand-in beside this program.
 TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
     const TempFolder folder;
-    const std::set<HWND> consolesBefore = e2e::test::console_windows();
+    const std::set<HWND> consolesBefore = e2e::test::consoleWindows();
     const OleSession ole;
     ASSERT_TRUE(ole.ok());
-    e2e::test::Process helper = e2e::test::start_paste_helper(toWide(folder.path(u"paste.log")));
+    e2e::test::Process helper = e2e::test::startPasteHelper(toWide(folder.path(u"paste.log")));
     Program program(::GetModuleHandleW(nullptr), false, throughHost());
     ASSERT_EQ(program.start(SW_SHOWNORMAL), Program::Started::Running);
     MainWindow& window = program.window();
@@ -78,12 +78,12 @@ TEST(HostedConsoleRun, ConvertsAndMakesThePages) {
     EXPECT_EQ(program.form().list2().count(), 0);
     for (const char16_t* page : {u"会議 資料.html", u"b.html"}) {
         const std::optional<FileBytes> bytes = readWholeFile(folder.path(page));
-        ASSERT_TRUE(bytes) << "no page " << e2e::to_utf8(toWide(page));
+        ASSERT_TRUE(bytes) << "no page " << e2e::toUtf8(toWide(page));
         EXPECT_NE(bytes->view().find("\x93\xfa\x96\x7b"), std::string_view::npos);
     }
-    EXPECT_TRUE(e2e::poll_until(
-        [&] { return e2e::test::console_windows() == consolesBefore; }, 30000));
-    e2e::test::stop_paste_helper(helper);
+    EXPECT_TRUE(e2e::pollUntil(
+        [&] { return e2e::test::consoleWindows() == consolesBefore; }, 30000));
+    e2e::test::stopPasteHelper(helper);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ using e2e::DropData;
 
 // Data offering a file list, or only text when no paths are given.
 DropData dragged(const std::vector<std::wstring>& paths) {
-    return paths.empty() ? DropData(CF_UNICODETEXT, DropData::unicode_text(L"some dragged text"))
-                         : DropData(CF_HDROP, DropData::file_list(paths));
+    return paths.empty() ? DropData(CF_UNICODETEXT, DropData::unicodeText(L"some dragged text"))
+                         : DropData(CF_HDROP, DropData::fileList(paths));
 }
 
 DWORD dropOn(DropTarget& target, IDataObject& data) {

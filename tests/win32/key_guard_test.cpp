@@ -18,11 +18,11 @@ namespace {
 
 using e2e::ForegroundThief;
 using e2e::KeyWindow;
-using e2e::poll_until;
+using e2e::pollUntil;
 using e2e::test::kPatience;
 
 bool inFront(HWND window) {
-    return e2e::test::bring_to_foreground(window);
+    return e2e::test::bringToForeground(window);
 }
 
 void sendSentinel() {
@@ -47,7 +47,7 @@ protected:
         for (int attempt = 0; attempt < 5 && !settled; ++attempt) {
             ASSERT_TRUE(inFront(target.hwnd()));
             ASSERT_NO_FATAL_FAILURE(settle());
-            settled = target.saw_sentinel() && ::GetForegroundWindow() == target.hwnd();
+            settled = target.sawSentinel() && ::GetForegroundWindow() == target.hwnd();
             target.clear();
             other.clear();
         }
@@ -57,7 +57,7 @@ protected:
     void settle() {
         sendSentinel();
         ASSERT_TRUE(
-            poll_until([&] { return target.saw_sentinel() || other.saw_sentinel(); }, kPatience));
+            pollUntil([&] { return target.sawSentinel() || other.sawSentinel(); }, kPatience));
     }
 
     // Made in this order, the window manager's late focus on a new window
@@ -99,7 +99,7 @@ TEST_F(KeyGuardTest, NoKeyPressFollowsTheForegroundToAnotherWindow) {
             EXPECT_TRUE(thief.struck());
         }
         // The sentinel goes once the other window has the keyboard.
-        ASSERT_TRUE(poll_until([&] { return ::GetForegroundWindow() == other.hwnd(); }, kPatience));
+        ASSERT_TRUE(pollUntil([&] { return ::GetForegroundWindow() == other.hwnd(); }, kPatience));
         settle();
         EXPECT_EQ(other.presses(), std::vector<WPARAM>{});
         const std::vector<WPARAM> got = target.presses();

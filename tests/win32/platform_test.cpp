@@ -249,10 +249,10 @@ TEST(Environment, NamesOfTheProgramsVariables) {
 TEST(ConsoleProcess, EndedConsoleFinishes) {
     Console console;
     ASSERT_TRUE(console.start());
-    ASSERT_TRUE(e2e::poll_until([&] { return console.window() != nullptr; }, 20000));
+    ASSERT_TRUE(e2e::pollUntil([&] { return console.window() != nullptr; }, 20000));
     EXPECT_FALSE(console.finished());
     console.terminate();
-    EXPECT_TRUE(e2e::poll_until([&] { return console.finished(); }, 60000));
+    EXPECT_TRUE(e2e::pollUntil([&] { return console.finished(); }, 60000));
     EXPECT_EQ(::WaitForSingleObject(console.process(), 0), WAIT_OBJECT_0);
 }
 

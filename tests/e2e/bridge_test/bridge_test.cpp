@@ -17,22 +17,22 @@ using Lines = std::vector<std::wstring>;
 class Bridge : public ::testing::Test {
 protected:
     // The command Quillmark pastes, as "cmd /c" runs it.
-    static std::wstring command(const std::wstring& app_dir, const std::wstring& source,
+    static std::wstring command(const std::wstring& appDir, const std::wstring& source,
                                 const std::wstring& redirect = {}) {
-        return cmd_c(converter_command(app_dir, source) + redirect);
+        return cmdC(converterCommand(appDir, source) + redirect);
     }
 
     std::wstring document(std::wstring_view name, std::string_view bytes) const {
         std::wstring path = docs_ + L"\\" + std::wstring(name);
-        EXPECT_TRUE(write_file_bytes(path, bytes)) << "cannot write " << to_utf8(path);
+        EXPECT_TRUE(writeFileBytes(path, bytes)) << "cannot write " << toUtf8(path);
         return path;
     }
 
     // What the fake converter recorded for a source.
-    static Lines call_of(const std::wstring& source) { return read_utf8_lines(source + L".args"); }
+    static Lines callOf(const std::wstring& source) { return readUtf8Lines(source + L".args"); }
 
     // The bridge beside the fake converter, in a folder with a space and Japanese.
-    const std::wstring app_ = helper_path(L"橋 bridge");
+    const std::wstring app_ = helperPath(L"橋 bridge");
     TempDir root_{L"quill bridge"};
     std::wstring docs_ = root_.subdir(L"書類 フォルダ");
     OwnConsole console_;
@@ -40,24 +40,24 @@ protected:
 
 TEST_F(Bridge, EveryNameReachesTheConverterAsItsExactUnixPath) {
     ASSERT_EQ(GetACP(), 932u) << "the tests run with LANG=ja_JP.UTF-8";
-    const std::string docs_unix = wine_unix_path(docs_);
-    ASSERT_EQ(docs_unix.substr(0, 1), "/");
+    const std::string docsUnix = wineUnixPath(docs_);
+    ASSERT_EQ(docsUnix.substr(0, 1), "/");
     // Characters that quoting, the shell, cmd or an option parser could take
     // for something else.
     const std::vector<std::wstring> names = {L"報告 書.doc", L"50% off; $HOME %d $(id).xls",
                                              L"-rf it's.ppt", L"`id` & (x) ^!.pdf", L"-f.rtf"};
-    std::set<std::wstring> expected_folder;
+    std::set<std::wstring> expectedFolder;
     for (const auto& name : names) {
-        SCOPED_TRACE(to_utf8(name));
-        const std::wstring source = document(name, "body of " + to_utf8(name) + "\n");
+        SCOPED_TRACE(toUtf8(name));
+        const std::wstring source = document(name, "body of " + toUtf8(name) + "\n");
         EXPECT_EQ(console_.run(command(app_, source)), 0u);
-        EXPECT_EQ(call_of(source), (Lines{L"encoding=CP932", L"arg=-f",
-                                          L"arg=" + from_utf8(docs_unix) + L"/" + name}));
+        EXPECT_EQ(callOf(source), (Lines{L"encoding=CP932", L"arg=-f",
+                                          L"arg=" + fromUtf8(docsUnix) + L"/" + name}));
         const std::wstring text = name.substr(0, name.size() - 4) + L".txt";
-        EXPECT_EQ(read_file_bytes(docs_ + L"\\" + text), "body of " + to_utf8(name) + "\n");
-        expected_folder.insert({name, name + L".args", text});
+        EXPECT_EQ(readFileBytes(docs_ + L"\\" + text), "body of " + toUtf8(name) + "\n");
+        expectedFolder.insert({name, name + L".args", text});
     }
-    EXPECT_EQ(file_names(docs_), expected_folder) << "no other file may be read or written";
+    EXPECT_EQ(fileNames(docs_), expectedFolder) << "no other file may be read or written";
 }
 
 TEST_F(Bridge, TheConvertersStatusAndMessagesComeBack) {
@@ -80,11 +80,11 @@ TEST_F(Bridge, TheConvertersStatusAndMessagesComeBack) {
         wchar_t temp[MAX_PATH + 1];
         const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
         size_t count = 0;
-        for (const auto& name : file_names(std::wstring(temp, n)))
+        for (const auto& name : fileNames(std::wstring(temp, n)))
             count += name.starts_with(L"x2t") ? 1u : 0u;
         return count;
     };
-    const size_t captures_before = captures();
+    const size_t capturesBefore = captures();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.directives);
         const std::wstring source = document(L"文書 a.doc", c.directives);
@@ -92,7 +92,7 @@ TEST_F(Bridge, TheConvertersStatusAndMessagesComeBack) {
         EXPECT_EQ(console_.screen(), c.screen);
         ASSERT_TRUE(DeleteFileW((source + L".args").c_str()));
     }
-    EXPECT_EQ(captures(), captures_before) << "the output captures must be removed";
+    EXPECT_EQ(captures(), capturesBefore) << "the output captures must be removed";
 }
 
 TEST_F(Bridge, RedirectedMessagesAreInTheAnsiCodePageWithCrLf) {
@@ -101,8 +101,8 @@ TEST_F(Bridge, RedirectedMessagesAreInTheAnsiCodePageWithCrLf) {
     const std::wstring out = root_.path() + L"\\out.txt";
     const std::wstring err = root_.path() + L"\\err.txt";
     EXPECT_EQ(console_.run(command(app_, source, L" >\"" + out + L"\" 2>\"" + err + L"\"")), 4u);
-    EXPECT_EQ(read_file_bytes(out), cp932(L"表示ソフト ｱｲｳ\r\n"));
-    EXPECT_EQ(read_file_bytes(err), cp932(L"変換できません\r\n"));
+    EXPECT_EQ(readFileBytes(out), cp932(L"表示ソフト ｱｲｳ\r\n"));
+    EXPECT_EQ(readFileBytes(err), cp932(L"変換できません\r\n"));
     EXPECT_EQ(console_.screen(), Lines{});
 }
 
@@ -121,7 +121,7 @@ TEST_F(Bridge, MissingPiecesAreOneLineAndAFailure) {
     EXPECT_GE(*status, 8u);
     EXPECT_EQ(console_.screen(),
               Lines{L"xdoc2txt: the Linux converter is missing: " + lonely + L"\\linux\\xdoc2txt"});
-    EXPECT_EQ(file_names(docs_), std::set<std::wstring>{L"a.doc"});
+    EXPECT_EQ(fileNames(docs_), std::set<std::wstring>{L"a.doc"});
 }
 
 TEST_F(Bridge, UsageErrorsRunNoConverter) {
@@ -130,11 +130,11 @@ TEST_F(Bridge, UsageErrorsRunNoConverter) {
     for (const std::wstring& args : {std::wstring(), std::wstring(L" -f"), L" \"" + source + L"\"",
                                      L" -f \"" + source + L"\" \"" + source + L"\"",
                                      L" -x \"" + source + L"\"", std::wstring(L" -f \"\"")}) {
-        SCOPED_TRACE(to_utf8(args));
-        EXPECT_EQ(console_.run(cmd_c(exe + args)), 2u);
+        SCOPED_TRACE(toUtf8(args));
+        EXPECT_EQ(console_.run(cmdC(exe + args)), 2u);
         EXPECT_EQ(console_.screen(), Lines{L"xdoc2txt: usage: xdoc2txt -f SOURCE"});
     }
-    EXPECT_EQ(file_names(docs_), std::set<std::wstring>{L"a.doc"});
+    EXPECT_EQ(fileNames(docs_), std::set<std::wstring>{L"a.doc"});
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace quill::e2e {
 
-std::vector<char> DropData::file_list(const std::vector<std::wstring>& paths) {
+std::vector<char> DropData::fileList(const std::vector<std::wstring>& paths) {
     std::wstring list;
     for (const auto& p : paths) list += p + L'\0';
     list += L'\0';
@@ -21,7 +21,7 @@ std::vector<char> DropData::file_list(const std::vector<std::wstring>& paths) {
     return bytes;
 }
 
-std::vector<char> DropData::unicode_text(const std::wstring& text) {
+std::vector<char> DropData::unicodeText(const std::wstring& text) {
     std::vector<char> bytes((text.size() + 1) * sizeof(wchar_t));
     std::memcpy(bytes.data(), text.c_str(), bytes.size());
     return bytes;
@@ -69,7 +69,7 @@ HRESULT DropData::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
     if (!out) return E_INVALIDARG;
     *out = nullptr;
     if (direction != DATADIR_GET) return E_NOTIMPL;
-    FORMATETC fe = format_etc();
+    FORMATETC fe = formatEtc();
     return SHCreateStdEnumFmtEtc(1, &fe, out);
 }
 
@@ -83,14 +83,14 @@ HRESULT DropSource::QueryInterface(REFIID riid, void** out) {
     return E_NOINTERFACE;
 }
 
-HRESULT DropSource::QueryContinueDrag(BOOL escape, DWORD key_state) {
+HRESULT DropSource::QueryContinueDrag(BOOL escape, DWORD keyState) {
     ++queries;
     if (escape || cancel) return DRAGDROP_S_CANCEL;
-    return (key_state & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
 }
 
 HRESULT DropSource::GiveFeedback(DWORD effect) {
-    last_effect = effect;
+    lastEffect = effect;
     ++feedbacks;
     return DRAGDROP_S_USEDEFAULTCURSORS;
 }

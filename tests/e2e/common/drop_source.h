@@ -19,8 +19,8 @@ namespace quill::e2e {
 // CF_UNICODETEXT.
 class DropData final : public IDataObject {
 public:
-    [[nodiscard]] static std::vector<char> file_list(const std::vector<std::wstring>& paths);
-    [[nodiscard]] static std::vector<char> unicode_text(const std::wstring& text);
+    [[nodiscard]] static std::vector<char> fileList(const std::vector<std::wstring>& paths);
+    [[nodiscard]] static std::vector<char> unicodeText(const std::wstring& text);
 
     DropData(CLIPFORMAT format, std::vector<char> bytes)
         : format_(format), bytes_(std::move(bytes)) {}
@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    [[nodiscard]] FORMATETC format_etc() const {
+    [[nodiscard]] FORMATETC formatEtc() const {
         return {format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     }
 
@@ -69,12 +69,12 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD key_state) override;
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override;
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override;
 
     std::atomic<unsigned> queries{0};
     std::atomic<unsigned> feedbacks{0};
-    std::atomic<DWORD> last_effect{DROPEFFECT_NONE};
+    std::atomic<DWORD> lastEffect{DROPEFFECT_NONE};
     std::atomic<bool> cancel{false};  // set by another thread to give up
 
 private:

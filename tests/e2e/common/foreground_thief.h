@@ -28,7 +28,7 @@ public:
 
 private:
     std::thread thread_;
-    std::atomic<DWORD> thread_id_{0};
+    std::atomic<DWORD> threadId_{0};
     std::atomic<int> state_{0};
 };
 

@@ -22,7 +22,7 @@ KeyWindow::KeyWindow(const wchar_t* title) {
         MSG message;
         while (window && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     });
-    (void)poll_until([&] { return hwnd_ != nullptr; }, 20000);
+    (void)pollUntil([&] { return hwnd_ != nullptr; }, 20000);
 }
 
 KeyWindow::~KeyWindow() {
@@ -44,7 +44,7 @@ std::vector<WPARAM> KeyWindow::presses() const {
     return out;
 }
 
-bool KeyWindow::saw_sentinel() const {
+bool KeyWindow::sawSentinel() const {
     const std::lock_guard lock(mutex_);
     for (const auto& [key, pressed] : keys_) {
         if (key == kSentinel && !pressed) return true;

@@ -30,7 +30,7 @@ public:
     // The keys pressed, in order, but the sentinel.
     [[nodiscard]] std::vector<WPARAM> presses() const;
     // The sentinel has been pressed and released.
-    [[nodiscard]] bool saw_sentinel() const;
+    [[nodiscard]] bool sawSentinel() const;
 
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

@@ -25,7 +25,7 @@ OwnConsole::~OwnConsole() {
     FreeConsole();
 }
 
-std::optional<DWORD> OwnConsole::run(const std::wstring& command_line, DWORD limit_ms) {
+std::optional<DWORD> OwnConsole::run(const std::wstring& commandLine, DWORD limitMs) {
     clear();
     STARTUPINFOW si = {};
     si.cb = sizeof si;
@@ -34,17 +34,17 @@ std::optional<DWORD> OwnConsole::run(const std::wstring& command_line, DWORD lim
     si.hStdOutput = out_.get();
     si.hStdError = out_.get();
     PROCESS_INFORMATION pi = {};
-    std::wstring cmd = command_line;
+    std::wstring cmd = commandLine;
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                         &pi)) {
         const DWORD error = GetLastError();
-        ADD_FAILURE() << "cannot start " << to_utf8(command_line) << ": error " << error;
+        ADD_FAILURE() << "cannot start " << toUtf8(commandLine) << ": error " << error;
         return std::nullopt;
     }
     CloseHandle(pi.hThread);
     const Process process(pi.hProcess, pi.dwProcessId);
-    const auto code = process.wait(limit_ms);
-    if (!code) ADD_FAILURE() << "did not end: " << to_utf8(command_line);
+    const auto code = process.wait(limitMs);
+    if (!code) ADD_FAILURE() << "did not end: " << toUtf8(commandLine);
     process.kill();
     return code;
 }

@@ -22,10 +22,10 @@ public:
     OwnConsole& operator=(const OwnConsole&) = delete;
     ~OwnConsole();
 
-    // Runs command_line on a cleared screen and returns its exit code; nullopt
-    // (and a test failure) when it does not start or not end within limit_ms.
-    [[nodiscard]] std::optional<DWORD> run(const std::wstring& command_line,
-                                           DWORD limit_ms = kRunLimit);
+    // Runs commandLine on a cleared screen and returns its exit code; nullopt
+    // (and a test failure) when it does not start or not end within limitMs.
+    [[nodiscard]] std::optional<DWORD> run(const std::wstring& commandLine,
+                                           DWORD limitMs = kRunLimit);
 
     // The screen's lines without trailing blanks, up to the last non-empty one.
     [[nodiscard]] std::vector<std::wstring> screen() const;

@@ -17,7 +17,7 @@ TempDir::TempDir(std::wstring_view name) {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
     if (!CreateDirectoryW(path_.c_str(), nullptr))
-        ADD_FAILURE() << "cannot create " << to_utf8(path_) << ": error " << GetLastError();
+        ADD_FAILURE() << "cannot create " << toUtf8(path_) << ": error " << GetLastError();
 }
 
 TempDir::~TempDir() {
@@ -28,12 +28,12 @@ TempDir::~TempDir() {
 std::wstring TempDir::subdir(std::wstring_view name) const {
     std::wstring dir = path_ + L"\\" + std::wstring(name);
     if (!CreateDirectoryW(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        ADD_FAILURE() << "cannot create " << to_utf8(dir);
+        ADD_FAILURE() << "cannot create " << toUtf8(dir);
     return dir;
 }
 
-std::optional<DWORD> Process::wait(DWORD timeout_ms) const {
-    if (!valid() || WaitForSingleObject(handle_.get(), timeout_ms) != WAIT_OBJECT_0)
+std::optional<DWORD> Process::wait(DWORD timeoutMs) const {
+    if (!valid() || WaitForSingleObject(handle_.get(), timeoutMs) != WAIT_OBJECT_0)
         return std::nullopt;
     DWORD code = 0;
     if (!GetExitCodeProcess(handle_.get(), &code)) return std::nullopt;
@@ -47,8 +47,8 @@ void Process::kill() const {
     }
 }
 
-Process start(const std::wstring& command_line, Console console, const std::wstring& cwd) {
-    std::wstring cmd = command_line;
+Process start(const std::wstring& commandLine, Console console, const std::wstring& cwd) {
+    std::wstring cmd = commandLine;
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     DWORD flags = CREATE_UNICODE_ENVIRONMENT;
@@ -65,40 +65,40 @@ Process start(const std::wstring& command_line, Console console, const std::wstr
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
         const DWORD error = GetLastError();
-        ADD_FAILURE() << "cannot start " << to_utf8(command_line) << ": error " << error;
+        ADD_FAILURE() << "cannot start " << toUtf8(commandLine) << ": error " << error;
         return {};
     }
     CloseHandle(pi.hThread);
     return Process(pi.hProcess, pi.dwProcessId);
 }
 
-std::optional<DWORD> run(const std::wstring& command_line, Console console, DWORD timeout_ms) {
-    const Process p = start(command_line, console);
-    const auto code = p.wait(timeout_ms);
+std::optional<DWORD> run(const std::wstring& commandLine, Console console, DWORD timeoutMs) {
+    const Process p = start(commandLine, console);
+    const auto code = p.wait(timeoutMs);
     if (!code) {
-        ADD_FAILURE() << "did not end in time: " << to_utf8(command_line);
+        ADD_FAILURE() << "did not end in time: " << toUtf8(commandLine);
         p.kill();
     }
     return code;
 }
 
-std::wstring converter_command(const std::wstring& folder, const std::wstring& source) {
+std::wstring converterCommand(const std::wstring& folder, const std::wstring& source) {
     return L"\"" + folder + L"\\xdoc2txt\" -f \"" + source + L"\"";
 }
 
-std::wstring cmd_c(const std::wstring& command) {
+std::wstring cmdC(const std::wstring& command) {
     return L"cmd.exe /s /c \"" + command + L"\"";
 }
 
-std::wstring helper_path(std::wstring_view exe_name) {
-    return exe_dir() + std::wstring(exe_name);
+std::wstring helperPath(std::wstring_view exeName) {
+    return exeDir() + std::wstring(exeName);
 }
 
-std::set<HWND> console_windows() {
+std::set<HWND> consoleWindows() {
     std::set<HWND> found;
     EnumWindows(
         [](HWND hwnd, LPARAM out) -> BOOL {
-            if (IsWindowVisible(hwnd) && is_console_window(hwnd))
+            if (IsWindowVisible(hwnd) && isConsoleWindow(hwnd))
                 reinterpret_cast<std::set<HWND>*>(out)->insert(hwnd);
             return TRUE;
         },
@@ -106,38 +106,38 @@ std::set<HWND> console_windows() {
     return found;
 }
 
-HWND wait_for_new_console(const std::set<HWND>& before, DWORD timeout_ms) {
+HWND waitForNewConsole(const std::set<HWND>& before, DWORD timeoutMs) {
     HWND found = nullptr;
-    (void)poll_until(
+    (void)pollUntil(
         [&] {
-            for (HWND h : console_windows())
+            for (HWND h : consoleWindows())
                 if (!before.contains(h)) found = h;
             return found != nullptr;
         },
-        timeout_ms);
+        timeoutMs);
     return found;
 }
 
-bool bring_to_foreground(HWND hwnd, DWORD timeout_ms) {
+bool bringToForeground(HWND hwnd, DWORD timeoutMs) {
     // The change lands asynchronously under Wine; ask again now and then.
     unsigned tries = 0;
-    return poll_until(
+    return pollUntil(
         [&] {
             if (GetForegroundWindow() == hwnd) return true;
             if (tries++ % 25 == 0) SetForegroundWindow(hwnd);
             return false;
         },
-        timeout_ms);
+        timeoutMs);
 }
 
-HWND clipboard_owner() {
+HWND clipboardOwner() {
     static const UniqueWindow window(CreateWindowExW(0, L"STATIC", L"clipboard owner", 0, 0, 0, 0,
                                                      0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     return window.get();
 }
 
-bool put_on_clipboard(const std::wstring& text) {
-    return set_clipboard_text(text, clipboard_owner());
+bool putOnClipboard(const std::wstring& text) {
+    return setClipboardText(text, clipboardOwner());
 }
 
 namespace {
@@ -150,14 +150,14 @@ INPUT key(WORD vk, bool down) {
 }
 }  // namespace
 
-void send_alt_space_e_p() {
+void sendAltSpaceEP() {
     INPUT keys[] = {key(VK_MENU, true),  key(VK_SPACE, true), key(VK_SPACE, false),
                     key(VK_MENU, false), key('E', true),      key('E', false),
                     key('P', true),      key('P', false)};
     SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
 }
 
-void send_enter() {
+void sendEnter() {
     INPUT keys[] = {key(VK_RETURN, true), key(VK_RETURN, false)};
     SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
 }
@@ -171,9 +171,9 @@ std::string cp932(std::wstring_view text) {
     return out;
 }
 
-std::vector<std::wstring> read_utf8_lines(const std::wstring& path) {
+std::vector<std::wstring> readUtf8Lines(const std::wstring& path) {
     std::vector<std::wstring> lines;
-    const std::wstring text = from_utf8(read_file_bytes(path).value_or(""));
+    const std::wstring text = fromUtf8(readFileBytes(path).value_or(""));
     size_t start = 0;
     for (size_t lf; (lf = text.find(L'\n', start)) != std::wstring::npos; start = lf + 1)
         lines.push_back(text.substr(start, lf - start));
@@ -181,11 +181,11 @@ std::vector<std::wstring> read_utf8_lines(const std::wstring& path) {
     return lines;
 }
 
-bool file_exists(const std::wstring& path) {
+bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::set<std::wstring> file_names(const std::wstring& folder) {
+std::set<std::wstring> fileNames(const std::wstring& folder) {
     std::set<std::wstring> names;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
@@ -193,21 +193,21 @@ std::set<std::wstring> file_names(const std::wstring& folder) {
     return names;
 }
 
-std::string wine_unix_path(const std::wstring& path) {
+std::string wineUnixPath(const std::wstring& path) {
     using UnixName = char*(__cdecl*)(const wchar_t*);
-    const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = unix_name ? unix_name(path.c_str()) : nullptr;
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
     std::string result = name ? name : "";
     if (name) HeapFree(GetProcessHeap(), 0, name);
     return result;
 }
 
-Process start_paste_helper(const std::wstring& log) {
+Process startPasteHelper(const std::wstring& log) {
     if (!win32::runningOnWine()) return {};
     UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, L"QuillmarkPasteHelperReady"));
     Process helper = start(
-        quote_arg(helper_path(L"paste_helper.exe")) + L" --log " + quote_arg(log), Console::none);
+        quoteArg(helperPath(L"paste_helper.exe")) + L" --log " + quoteArg(log), Console::none);
     if (!helper.valid()) return helper;
     const HANDLE both[] = {ready.get(), helper.handle()};
     if (WaitForMultipleObjects(2, both, FALSE, kPatience) != WAIT_OBJECT_0) {
@@ -218,7 +218,7 @@ Process start_paste_helper(const std::wstring& log) {
     return helper;
 }
 
-void stop_paste_helper(Process& helper) {
+void stopPasteHelper(Process& helper) {
     if (!helper.valid()) return;
     UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuillmarkPasteHelperStop"));
     if (stop) SetEvent(stop.get());

@@ -39,8 +39,8 @@ public:
     [[nodiscard]] DWORD pid() const { return pid_; }
     [[nodiscard]] HANDLE handle() const { return handle_.get(); }
     [[nodiscard]] bool valid() const { return static_cast<bool>(handle_); }
-    // The exit code, or nullopt if it still runs after timeout_ms.
-    [[nodiscard]] std::optional<DWORD> wait(DWORD timeout_ms = kPatience) const;
+    // The exit code, or nullopt if it still runs after timeoutMs.
+    [[nodiscard]] std::optional<DWORD> wait(DWORD timeoutMs = kPatience) const;
     // Ends it if it still runs.
     void kill() const;
 
@@ -56,53 +56,53 @@ enum class Console {
     detached  // no console at all, as a program started from the desktop
 };
 
-// Starts command_line; ADD_FAILURE and an invalid Process when it cannot.
-[[nodiscard]] Process start(const std::wstring& command_line, Console console,
+// Starts commandLine; ADD_FAILURE and an invalid Process when it cannot.
+[[nodiscard]] Process start(const std::wstring& commandLine, Console console,
                             const std::wstring& cwd = {});
-// Runs command_line and returns its exit code (nullopt: did not start or end).
-[[nodiscard]] std::optional<DWORD> run(const std::wstring& command_line, Console console,
-                                       DWORD timeout_ms = kPatience);
+// Runs commandLine and returns its exit code (nullopt: did not start or end).
+[[nodiscard]] std::optional<DWORD> run(const std::wstring& commandLine, Console console,
+                                       DWORD timeoutMs = kPatience);
 
 // The command Quillmark pastes for a source: "<folder>\xdoc2txt" -f "<source>".
-[[nodiscard]] std::wstring converter_command(const std::wstring& folder,
+[[nodiscard]] std::wstring converterCommand(const std::wstring& folder,
                                              const std::wstring& source);
 // cmd.exe running one command line, as "cmd /c" (quotes kept as they are).
-[[nodiscard]] std::wstring cmd_c(const std::wstring& command);
+[[nodiscard]] std::wstring cmdC(const std::wstring& command);
 
 // Path of a program built beside this test.
-[[nodiscard]] std::wstring helper_path(std::wstring_view exe_name);
+[[nodiscard]] std::wstring helperPath(std::wstring_view exeName);
 
 // Under Wine, starts paste_helper, logging to log, and waits until its hook is
 // in place; ADD_FAILURE and an invalid Process when it does not get ready.
 // Elsewhere starts nothing and returns an invalid Process: Windows' console
 // has its own Edit > Paste.
-[[nodiscard]] Process start_paste_helper(const std::wstring& log);
+[[nodiscard]] Process startPasteHelper(const std::wstring& log);
 // Asks a started paste_helper to stop and expects it to end cleanly.
-void stop_paste_helper(Process& helper);
+void stopPasteHelper(Process& helper);
 
 // Visible console windows now on screen.
-[[nodiscard]] std::set<HWND> console_windows();
+[[nodiscard]] std::set<HWND> consoleWindows();
 // Waits for a console window that is not in `before`.
-[[nodiscard]] HWND wait_for_new_console(const std::set<HWND>& before, DWORD timeout_ms = kPatience);
+[[nodiscard]] HWND waitForNewConsole(const std::set<HWND>& before, DWORD timeoutMs = kPatience);
 // Brings hwnd to the foreground and waits until it is there.
-[[nodiscard]] bool bring_to_foreground(HWND hwnd, DWORD timeout_ms = kPatience);
+[[nodiscard]] bool bringToForeground(HWND hwnd, DWORD timeoutMs = kPatience);
 
 // A hidden window of the test thread to own the clipboard: with no owner,
 // SetClipboardData after EmptyClipboard fails on Windows.
-[[nodiscard]] HWND clipboard_owner();
-[[nodiscard]] bool put_on_clipboard(const std::wstring& text);
+[[nodiscard]] HWND clipboardOwner();
+[[nodiscard]] bool putOnClipboard(const std::wstring& text);
 
 // Synthetic keys through SendInput, as Quillmark sends them.
-void send_alt_space_e_p();
-void send_enter();
+void sendAltSpaceEP();
+void sendEnter();
 
 // Text in code page 932 (Shift-JIS).
 [[nodiscard]] std::string cp932(std::wstring_view text);
-[[nodiscard]] std::vector<std::wstring> read_utf8_lines(const std::wstring& path);
-[[nodiscard]] bool file_exists(const std::wstring& path);
+[[nodiscard]] std::vector<std::wstring> readUtf8Lines(const std::wstring& path);
+[[nodiscard]] bool fileExists(const std::wstring& path);
 // Names of the files and folders in a folder.
-[[nodiscard]] std::set<std::wstring> file_names(const std::wstring& folder);
+[[nodiscard]] std::set<std::wstring> fileNames(const std::wstring& folder);
 // The Unix path that Wine gives a Windows path (empty when it gives none).
-[[nodiscard]] std::string wine_unix_path(const std::wstring& path);
+[[nodiscard]] std::string wineUnixPath(const std::wstring& path);
 
 }  // namespace quill::e2e::test

@@ -6,7 +6,7 @@
 
 namespace quill::e2e {
 
-std::string to_utf8(std::wstring_view text) {
+std::string toUtf8(std::wstring_view text) {
     if (text.empty()) return {};
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                       nullptr, 0, nullptr, nullptr);
@@ -16,7 +16,7 @@ std::string to_utf8(std::wstring_view text) {
     return out;
 }
 
-std::wstring from_utf8(std::string_view text) {
+std::wstring fromUtf8(std::string_view text) {
     if (text.empty()) return {};
     const int n =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -25,16 +25,16 @@ std::wstring from_utf8(std::string_view text) {
     return out;
 }
 
-bool poll_until(const std::function<bool()>& pred, DWORD timeout_ms, DWORD step_ms) {
-    const ULONGLONG end = GetTickCount64() + timeout_ms;
+bool pollUntil(const std::function<bool()>& pred, DWORD timeoutMs, DWORD stepMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         if (pred()) return true;
         if (GetTickCount64() >= end) return false;
-        Sleep(step_ms);
+        Sleep(stepMs);
     }
 }
 
-std::optional<std::string> read_file_bytes(const std::wstring& path) {
+std::optional<std::string> readFileBytes(const std::wstring& path) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -47,7 +47,7 @@ std::optional<std::string> read_file_bytes(const std::wstring& path) {
 }
 
 namespace {
-bool write_all(HANDLE file, std::string_view bytes) {
+bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD done = 0;
         if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) ||
@@ -59,39 +59,39 @@ bool write_all(HANDLE file, std::string_view bytes) {
 }
 }  // namespace
 
-bool write_file_bytes(const std::wstring& path, std::string_view bytes) {
+bool writeFileBytes(const std::wstring& path, std::string_view bytes) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && write_all(file.get(), bytes);
+    return file && writeAll(file.get(), bytes);
 }
 
-bool append_file_bytes(const std::wstring& path, std::string_view bytes) {
+bool appendFileBytes(const std::wstring& path, std::string_view bytes) {
     UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && write_all(file.get(), bytes);
+    return file && writeAll(file.get(), bytes);
 }
 
 namespace {
 // Opens the clipboard into clip within five seconds: another program may hold
 // it for a while.
-[[nodiscard]] bool open_clipboard(std::optional<ClipboardSession>& clip, HWND owner) {
-    return poll_until([&] { return clip.emplace(owner).open(); }, 5000);
+[[nodiscard]] bool openClipboard(std::optional<ClipboardSession>& clip, HWND owner) {
+    return pollUntil([&] { return clip.emplace(owner).open(); }, 5000);
 }
 }  // namespace
 
-std::optional<std::wstring> get_clipboard_text(HWND owner) {
+std::optional<std::wstring> getClipboardText(HWND owner) {
     std::optional<ClipboardSession> clip;
-    if (!open_clipboard(clip, owner)) return std::nullopt;
+    if (!openClipboard(clip, owner)) return std::nullopt;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return std::nullopt;
     const GlobalLock<const wchar_t> lock(data);
     if (!lock.get()) return std::nullopt;
-    const size_t max_chars = lock.bytes() / sizeof(wchar_t);
-    return std::wstring(lock.get(), wcsnlen(lock.get(), max_chars));
+    const size_t maxChars = lock.bytes() / sizeof(wchar_t);
+    return std::wstring(lock.get(), wcsnlen(lock.get(), maxChars));
 }
 
-bool set_clipboard_text(const std::wstring& text, HWND owner) {
+bool setClipboardText(const std::wstring& text, HWND owner) {
     UniqueGlobal mem(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
     if (!mem) return false;
     {
@@ -100,13 +100,13 @@ bool set_clipboard_text(const std::wstring& text, HWND owner) {
         wmemcpy(lock.get(), text.c_str(), text.size() + 1);
     }
     std::optional<ClipboardSession> clip;
-    if (!open_clipboard(clip, owner) || !EmptyClipboard()) return false;
+    if (!openClipboard(clip, owner) || !EmptyClipboard()) return false;
     if (!SetClipboardData(CF_UNICODETEXT, mem.get())) return false;
     (void)mem.release();  // the clipboard owns it now
     return true;
 }
 
-std::wstring quote_arg(std::wstring_view arg) {
+std::wstring quoteArg(std::wstring_view arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring_view::npos)
         return std::wstring(arg);
     std::wstring out = L"\"";
@@ -125,7 +125,7 @@ std::wstring quote_arg(std::wstring_view arg) {
     return out + L"\"";
 }
 
-std::wstring exe_dir() {
+std::wstring exeDir() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -138,13 +138,13 @@ std::wstring exe_dir() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-bool is_console_window(HWND hwnd) {
+bool isConsoleWindow(HWND hwnd) {
     wchar_t cls[64] = {};
     if (!hwnd || !GetClassNameW(hwnd, cls, 64)) return false;
     return wcscmp(cls, L"WineConsoleClass") == 0 || wcscmp(cls, L"ConsoleWindowClass") == 0;
 }
 
-std::wstring escape_controls(std::wstring_view text) {
+std::wstring escapeControls(std::wstring_view text) {
     std::wstring out;
     for (wchar_t c : text) {
         if (c == L'\r') {

@@ -10,7 +10,7 @@ namespace quill::e2e {
 
 // One key press and release per character, as Windows' console pastes: a line
 // end (CR LF, or a CR or LF alone) becomes a single Enter.
-[[nodiscard]] inline std::vector<INPUT_RECORD> paste_key_events(std::wstring_view text) {
+[[nodiscard]] inline std::vector<INPUT_RECORD> pasteKeyEvents(std::wstring_view text) {
     std::vector<INPUT_RECORD> events;
     const auto add = [&](wchar_t ch, WORD vk, DWORD control) {
         for (const BOOL down : {TRUE, FALSE}) {

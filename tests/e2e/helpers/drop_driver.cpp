@@ -48,11 +48,11 @@ struct Options {
     std::wstring target;
     std::wstring click;
     bool text = false;
-    DWORD wait_ms = 20000;
+    DWORD waitMs = 20000;
     std::vector<std::wstring> paths;
 };
 
-bool parse_options(int argc, wchar_t** argv, Options& o) {
+bool parseOptions(int argc, wchar_t** argv, Options& o) {
     int i = 1;
     for (; i < argc; ++i) {
         const std::wstring arg = argv[i];
@@ -63,7 +63,7 @@ bool parse_options(int argc, wchar_t** argv, Options& o) {
         } else if (arg == L"--text") {
             o.text = true;
         } else if (arg == L"--wait" && i + 1 < argc) {
-            o.wait_ms = wcstoul(argv[++i], nullptr, 10);
+            o.waitMs = wcstoul(argv[++i], nullptr, 10);
         } else if (arg == L"--") {
             ++i;
             break;
@@ -80,18 +80,18 @@ bool parse_options(int argc, wchar_t** argv, Options& o) {
            !o.paths.empty();
 }
 
-HWND find_form(DWORD wait_ms) {
+HWND findForm(DWORD waitMs) {
     HWND form = nullptr;
-    (void)poll_until(
+    (void)pollUntil(
         [&] {
             form = FindWindowW(form::kWindowClass, nullptr);
             return form && IsWindowVisible(form);
         },
-        wait_ms);
+        waitMs);
     return form;
 }
 
-RECT client_rect_of(HWND form, HWND child) {
+RECT clientRectOf(HWND form, HWND child) {
     RECT r;
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
@@ -99,7 +99,7 @@ RECT client_rect_of(HWND form, HWND child) {
 }
 
 // A screen point on the target and the window that should be under it.
-bool target_point(HWND form, const std::wstring& target, POINT& pt, HWND& expected) {
+bool targetPoint(HWND form, const std::wstring& target, POINT& pt, HWND& expected) {
     if (target != L"form") {
         expected = GetDlgItem(form, target == L"text1" ? form::kText1 : form::kCommand2);
         if (!expected) return false;
@@ -114,7 +114,7 @@ bool target_point(HWND form, const std::wstring& target, POINT& pt, HWND& expect
     GetClientRect(form, &client);
     LONG below = client.bottom / 2;
     if (HWND command2 = GetDlgItem(form, form::kCommand2))
-        below = (client_rect_of(form, command2).bottom + client.bottom) / 2;
+        below = (clientRectOf(form, command2).bottom + client.bottom) / 2;
     const POINT candidates[] = {{client.right / 2, below},
                                 {client.right - 3, client.bottom / 2},
                                 {3, client.bottom / 2},
@@ -129,7 +129,7 @@ bool target_point(HWND form, const std::wstring& target, POINT& pt, HWND& expect
     return false;
 }
 
-void send_mouse(DWORD flags, POINT at = {}) {
+void sendMouse(DWORD flags, POINT at = {}) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
@@ -142,35 +142,35 @@ void send_mouse(DWORD flags, POINT at = {}) {
     SendInput(1, &in, sizeof in);
 }
 
-void move_mouse(POINT at) {
-    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
+void moveMouse(POINT at) {
+    sendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
 }
 
-bool cursor_at(POINT want) {
+bool cursorAt(POINT want) {
     POINT now;
     return GetCursorPos(&now) && now.x == want.x && now.y == want.y;
 }
 
 // Runs on the mover thread while DoDragDrop runs on the window's thread.
-void move_and_release(POINT from, POINT to, DropSource& source) {
-    const auto wait_for_feedback = [&](unsigned after) {
-        (void)poll_until([&] { return source.feedbacks > after || source.cancel; }, 5000, 5);
+void moveAndRelease(POINT from, POINT to, DropSource& source) {
+    const auto waitForFeedback = [&](unsigned after) {
+        (void)pollUntil([&] { return source.feedbacks > after || source.cancel; }, 5000, 5);
     };
-    (void)poll_until([&] { return source.queries > 0 || source.cancel; }, 10000, 5);
+    (void)pollUntil([&] { return source.queries > 0 || source.cancel; }, 10000, 5);
     constexpr int kSteps = 8;
     for (int i = 1; i <= kSteps && !source.cancel; ++i) {
         const unsigned seen = source.feedbacks;
-        move_mouse({from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
-        wait_for_feedback(seen);
+        moveMouse({from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+        waitForFeedback(seen);
     }
     // Step off and back so that DoDragDrop has seen the target under the final point.
     for (POINT p : {POINT{to.x + 1, to.y}, to}) {
         if (source.cancel) break;
         const unsigned seen = source.feedbacks;
-        move_mouse(p);
-        wait_for_feedback(seen);
+        moveMouse(p);
+        waitForFeedback(seen);
     }
-    send_mouse(MOUSEEVENTF_LEFTUP);
+    sendMouse(MOUSEEVENTF_LEFTUP);
 }
 
 struct DragState {
@@ -181,20 +181,20 @@ struct DragState {
     HRESULT result = E_FAIL;
     DWORD effect = DROPEFFECT_NONE;
 };
-DragState g_drag;
+DragState gDrag;
 
-LRESULT CALLBACK driver_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK driverProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_LBUTTONDOWN:
-            if (!g_drag.started) {
-                g_drag.started = true;
+            if (!gDrag.started) {
+                gDrag.started = true;
                 KillTimer(hwnd, kPressTimer);
-                std::thread mover(move_and_release, g_drag.from, g_drag.to,
-                                  std::ref(*g_drag.source));
-                g_drag.result =
-                    DoDragDrop(g_drag.data, g_drag.source,
-                               DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &g_drag.effect);
-                g_drag.source->cancel = true;
+                std::thread mover(moveAndRelease, gDrag.from, gDrag.to,
+                                  std::ref(*gDrag.source));
+                gDrag.result =
+                    DoDragDrop(gDrag.data, gDrag.source,
+                               DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &gDrag.effect);
+                gDrag.source->cancel = true;
                 mover.join();
                 PostQuitMessage(0);
             }
@@ -223,14 +223,14 @@ int click(HWND form, const std::wstring& which) {
 void uncover(HWND form, POINT pt, HWND expected) {
     if (WindowFromPoint(pt) == expected) return;
     SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (!poll_until([&] { return WindowFromPoint(pt) == expected; }, 3000))
+    if (!pollUntil([&] { return WindowFromPoint(pt) == expected; }, 3000))
         std::fwprintf(stderr, L"drop_driver: warning: the target point is covered\n");
 }
 
 int drag(HWND form, const Options& o) {
     POINT to;
     HWND expected;
-    if (!target_point(form, o.target, to, expected)) {
+    if (!targetPoint(form, o.target, to, expected)) {
         std::fwprintf(stderr, L"drop_driver: no point for target %ls\n", o.target.c_str());
         return 3;
     }
@@ -238,7 +238,7 @@ int drag(HWND form, const Options& o) {
     for (const auto& p : o.paths) joined += (joined.empty() ? L"" : L"\r\n") + p;
     // Declared before OleSession: OLE must release them before they go.
     DropData data(o.text ? CF_UNICODETEXT : CF_HDROP,
-                  o.text ? DropData::unicode_text(joined) : DropData::file_list(o.paths));
+                  o.text ? DropData::unicodeText(joined) : DropData::fileList(o.paths));
     DropSource source;
     OleSession ole;
     if (!ole.ok()) return 4;
@@ -249,7 +249,7 @@ int drag(HWND form, const Options& o) {
     const int x = to.x < sw / 2 ? sw - 2 * kDriverSize : kDriverSize;
     const int y = sh - 2 * kDriverSize;
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = driver_proc;
+    wc.lpfnWndProc = driverProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
@@ -260,35 +260,35 @@ int drag(HWND form, const Options& o) {
                                         kDriverSize, nullptr, nullptr, wc.hInstance, nullptr));
     if (!window.get()) return 4;
     const POINT from = {x + kDriverSize / 2, y + kDriverSize / 2};
-    if (!poll_until([&] { return WindowFromPoint(from) == window.get(); }, 5000)) {
+    if (!pollUntil([&] { return WindowFromPoint(from) == window.get(); }, 5000)) {
         std::fwprintf(stderr, L"drop_driver: own window did not show\n");
         return 4;
     }
-    move_mouse(from);
-    if (!poll_until([&] { return cursor_at(from); }, 5000)) {
+    moveMouse(from);
+    if (!pollUntil([&] { return cursorAt(from); }, 5000)) {
         std::fwprintf(stderr, L"drop_driver: the mouse did not reach the driver window\n");
         return 4;
     }
 
-    g_drag.data = &data;
-    g_drag.source = &source;
-    g_drag.from = from;
-    g_drag.to = to;
+    gDrag.data = &data;
+    gDrag.source = &source;
+    gDrag.from = from;
+    gDrag.to = to;
     SetTimer(window.get(), kPressTimer, kPressTimeoutMs, nullptr);
-    send_mouse(MOUSEEVENTF_LEFTDOWN);
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (!g_drag.started) {
-        send_mouse(MOUSEEVENTF_LEFTUP);
+    if (!gDrag.started) {
+        sendMouse(MOUSEEVENTF_LEFTUP);
         std::fwprintf(stderr, L"drop_driver: the button press never reached the driver window\n");
         return 5;
     }
-    const bool dropped = g_drag.result == DRAGDROP_S_DROP && g_drag.effect != DROPEFFECT_NONE;
+    const bool dropped = gDrag.result == DRAGDROP_S_DROP && gDrag.effect != DROPEFFECT_NONE;
     std::wprintf(L"drop_driver: DoDragDrop 0x%08lX, effect %lu, %ls\n",
-                 static_cast<unsigned long>(g_drag.result), g_drag.effect,
+                 static_cast<unsigned long>(gDrag.result), gDrag.effect,
                  dropped ? L"dropped" : L"not dropped");
     return dropped ? 0 : 1;
 }
@@ -297,14 +297,14 @@ int drag(HWND form, const Options& o) {
 
 int wmain(int argc, wchar_t** argv) {
     Options o;
-    if (!parse_options(argc, argv, o)) {
+    if (!parseOptions(argc, argv, o)) {
         std::fwprintf(stderr,
                       L"usage: drop_driver --target text1|command2|form [--text] [--wait MS] -- "
                       L"PATH...\n"
                       L"       drop_driver --click command2|command3 [--wait MS]\n");
         return 2;
     }
-    HWND form = find_form(o.wait_ms);
+    HWND form = findForm(o.waitMs);
     if (!form) {
         std::fwprintf(stderr, L"drop_driver: no visible window of class %ls\n", form::kWindowClass);
         return 3;

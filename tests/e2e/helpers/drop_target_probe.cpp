@@ -27,10 +27,10 @@ namespace {
 
 using namespace quill::e2e;
 
-std::wstring g_log;
+std::wstring gLog;
 
-void log_line(const std::wstring& line) {
-    (void)append_file_bytes(g_log, to_utf8(line) + "\n");
+void logLine(const std::wstring& line) {
+    (void)appendFileBytes(gLog, toUtf8(line) + "\n");
 }
 
 // Lives in wWinMain's scope; RevokeDragDrop lets go of it before it is destroyed.
@@ -55,12 +55,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         FORMATETC fe = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        has_files_ = data && data->QueryGetData(&fe) == S_OK;
-        *effect = has_files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+        hasFiles_ = data && data->QueryGetData(&fe) == S_OK;
+        *effect = hasFiles_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
-        *effect = has_files_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+        *effect = hasFiles_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
@@ -78,21 +78,21 @@ public:
             line += L"\t" + path;
         }
         ReleaseStgMedium(&medium);
-        log_line(line);
+        logLine(line);
         *effect = DROPEFFECT_COPY;
         return S_OK;
     }
 
 private:
     std::wstring name_;
-    bool has_files_ = false;
+    bool hasFiles_ = false;
     std::atomic<ULONG> refs_{1};
 };
 
-LRESULT CALLBACK form_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case WM_COMMAND:
-            if (HIWORD(wparam) == BN_CLICKED) log_line(L"click " + std::to_wstring(LOWORD(wparam)));
+            if (HIWORD(wparam) == BN_CLICKED) logLine(L"click " + std::to_wstring(LOWORD(wparam)));
             return 0;
         case WM_CLOSE:  // the window goes when wWinMain's scope ends, after RevokeDragDrop
         case WM_DESTROY:
@@ -131,16 +131,16 @@ private:
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc == 3 && std::wstring(argv[1]) == L"--log") g_log = argv[2];
+    if (argc == 3 && std::wstring(argv[1]) == L"--log") gLog = argv[2];
     LocalFree(argv);
-    if (g_log.empty()) return 2;
+    if (gLog.empty()) return 2;
 
-    ProbeTarget form_target(L"form"), text1_target(L"text1"), command2_target(L"command2");
+    ProbeTarget formTarget(L"form"), text1Target(L"text1"), command2Target(L"command2");
     OleSession ole;
     if (!ole.ok()) return 4;
 
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = form_proc;
+    wc.lpfnWndProc = formProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -158,9 +158,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     child(form, L"BUTTON", L"Command3", BS_PUSHBUTTON, form::kCommand2X, 200, form::kCommand2W,
           form::kCommand2H, form::kCommand3);
 
-    DropRegistration on_form(form, &form_target), on_text1(text1, &text1_target),
-        on_command2(command2, &command2_target);
-    if (!on_form.ok() || !on_text1.ok() || !on_command2.ok()) return 4;
+    DropRegistration onForm(form, &formTarget), onText1(text1, &text1Target),
+        onCommand2(command2, &command2Target);
+    if (!onForm.ok() || !onText1.ok() || !onCommand2.ok()) return 4;
     ShowWindow(form, show == SW_HIDE ? SW_SHOWNORMAL : show);
     UpdateWindow(form);
 

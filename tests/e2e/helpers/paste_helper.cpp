@@ -50,21 +50,21 @@ constexpr wchar_t kMutex[] = L"QuillmarkPasteHelper";
 constexpr wchar_t kWindowClass[] = L"QuillmarkPasteHelper";
 constexpr UINT kPasteMessage = WM_APP + 1;
 
-PasteKeys g_keys;
-std::wstring g_log_path;
-HWND g_window = nullptr;
+PasteKeys gKeys;
+std::wstring gLogPath;
+HWND gWindow = nullptr;
 
-LRESULT CALLBACK keyboard_hook(int code, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK keyboardHook(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
         const bool down = wparam == WM_KEYDOWN || wparam == WM_SYSKEYDOWN;
         const HWND foreground = GetForegroundWindow();
-        switch (g_keys.on_key(key->vkCode, key->scanCode, down, is_console_window(foreground))) {
+        switch (gKeys.onKey(key->vkCode, key->scanCode, down, isConsoleWindow(foreground))) {
             case PasteKeys::Action::pass:
                 break;
-            case PasteKeys::Action::swallow_and_paste:
+            case PasteKeys::Action::swallowAndPaste:
                 // Reading the clipboard and typing happen outside the hook.
-                PostMessageW(g_window, kPasteMessage, 0, reinterpret_cast<LPARAM>(foreground));
+                PostMessageW(gWindow, kPasteMessage, 0, reinterpret_cast<LPARAM>(foreground));
                 return 1;
             case PasteKeys::Action::swallow:
                 return 1;
@@ -73,8 +73,8 @@ LRESULT CALLBACK keyboard_hook(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-void log_line(const std::wstring& line) {
-    if (!g_log_path.empty()) (void)append_file_bytes(g_log_path, to_utf8(line) + "\n");
+void logLine(const std::wstring& line) {
+    if (!gLogPath.empty()) (void)appendFileBytes(gLogPath, toUtf8(line) + "\n");
 }
 
 // This process attached, for the scope, to the console whose window is
@@ -84,8 +84,8 @@ class ConsoleAttachment {
 public:
     explicit ConsoleAttachment(HWND console) {
         FreeConsole();  // AttachConsole needs this process to have none
-        DWORD host_pid = 0;
-        GetWindowThreadProcessId(console, &host_pid);
+        DWORD hostPid = 0;
+        GetWindowThreadProcessId(console, &hostPid);
         UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         if (!snapshot) return;
         PROCESSENTRY32W entry = {};
@@ -93,7 +93,7 @@ public:
         for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !attached_;
              more = Process32NextW(snapshot.get(), &entry)) {
             const DWORD pid = entry.th32ProcessID;
-            if (pid == GetCurrentProcessId() || pid == host_pid || !AttachConsole(pid)) continue;
+            if (pid == GetCurrentProcessId() || pid == hostPid || !AttachConsole(pid)) continue;
             attached_ = GetConsoleWindow() == console;
             if (!attached_) FreeConsole();
         }
@@ -110,34 +110,34 @@ private:
 };
 
 // Types the clipboard's text into the console's input, as its Edit > Paste does.
-void paste_into(HWND console) {
-    const std::wstring text = get_clipboard_text(g_window).value_or(L"");
-    const std::wstring shown = escape_controls(text);
-    if (!is_console_window(console)) {
-        log_line(L"error: the console lost the foreground before " + shown);
+void pasteInto(HWND console) {
+    const std::wstring text = getClipboardText(gWindow).value_or(L"");
+    const std::wstring shown = escapeControls(text);
+    if (!isConsoleWindow(console)) {
+        logLine(L"error: the console lost the foreground before " + shown);
         return;
     }
     const ConsoleAttachment attachment(console);
     if (!attachment.attached()) {
-        log_line(L"error: cannot attach to the console for " + shown);
+        logLine(L"error: cannot attach to the console for " + shown);
         return;
     }
     const UniqueFile input(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        0, nullptr));
-    const std::vector<INPUT_RECORD> events = paste_key_events(text);
+    const std::vector<INPUT_RECORD> events = pasteKeyEvents(text);
     DWORD written = 0;
     const bool ok = input && (events.empty() ||
                               (WriteConsoleInputW(input.get(), events.data(),
                                                   static_cast<DWORD>(events.size()), &written) &&
                                written == events.size()));
-    log_line(ok ? shown : L"error: cannot write to the console input for " + shown);
+    logLine(ok ? shown : L"error: cannot write to the console input for " + shown);
 }
 
-LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
         case kPasteMessage:
-            paste_into(reinterpret_cast<HWND>(lparam));
+            pasteInto(reinterpret_cast<HWND>(lparam));
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -147,7 +147,7 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     }
 }
 
-int stop_running_helper() {
+int stopRunningHelper() {
     UniqueHandle stop(OpenEventW(EVENT_MODIFY_STATE, FALSE, kStopEvent));
     if (!stop) {
         std::fwprintf(stderr, L"paste_helper: no helper is running\n");
@@ -156,31 +156,31 @@ int stop_running_helper() {
     SetEvent(stop.get());
     // The mutex disappears with the helper's last handle.
     const bool gone =
-        poll_until([] { return !UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kMutex)); }, 30000);
+        pollUntil([] { return !UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kMutex)); }, 30000);
     return gone ? 0 : 1;
 }
 
 struct Options {
     std::wstring log;
-    DWORD until_pid = 0;
+    DWORD untilPid = 0;
     bool stop = false;
     std::wstring program;  // command line of the program to run, if any
     bool ok = true;
 };
 
-Options parse_options(int argc, wchar_t** argv) {
+Options parseOptions(int argc, wchar_t** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg == L"--log" && i + 1 < argc) {
             o.log = argv[++i];
         } else if (arg == L"--until-pid" && i + 1 < argc) {
-            o.until_pid = wcstoul(argv[++i], nullptr, 10);
+            o.untilPid = wcstoul(argv[++i], nullptr, 10);
         } else if (arg == L"--stop") {
             o.stop = true;
         } else if (arg == L"--" && i + 1 < argc) {
             for (++i; i < argc; ++i)
-                o.program += (o.program.empty() ? L"" : L" ") + quote_arg(argv[i]);
+                o.program += (o.program.empty() ? L"" : L" ") + quoteArg(argv[i]);
         } else {
             o.ok = false;
         }
@@ -189,7 +189,7 @@ Options parse_options(int argc, wchar_t** argv) {
 }
 
 // Runs the message loop until one of the handles is signalled or the window closes.
-void run_until(const std::vector<HANDLE>& handles) {
+void runUntil(const std::vector<HANDLE>& handles) {
     for (;;) {
         const DWORD r =
             MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(),
@@ -207,15 +207,15 @@ void run_until(const std::vector<HANDLE>& handles) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const Options options = parse_options(argc, argv);
+    const Options options = parseOptions(argc, argv);
     if (!options.ok) {
         std::fwprintf(stderr,
                       L"usage: paste_helper [--log FILE] [--until-pid PID | -- PROGRAM ARGS...]\n"
                       L"       paste_helper --stop\n");
         return 2;
     }
-    if (options.stop) return stop_running_helper();
-    g_log_path = options.log;
+    if (options.stop) return stopRunningHelper();
+    gLogPath = options.log;
 
     UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kMutex));
     if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -229,25 +229,25 @@ int wmain(int argc, wchar_t** argv) {
     ResetEvent(stop.get());
 
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = window_proc;
+    wc.lpfnWndProc = windowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kWindowClass;
     RegisterClassW(&wc);
     UniqueWindow window(CreateWindowExW(0, kWindowClass, L"Quillmark paste helper", WS_POPUP, 0, 0,
                                         0, 0, nullptr, nullptr, wc.hInstance, nullptr));
-    g_window = window.get();
-    UniqueHook hook(SetWindowsHookExW(WH_KEYBOARD_LL, keyboard_hook, wc.hInstance, 0));
-    if (!g_window || !hook.get()) {
+    gWindow = window.get();
+    UniqueHook hook(SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHook, wc.hInstance, 0));
+    if (!gWindow || !hook.get()) {
         std::fwprintf(stderr, L"paste_helper: cannot set up (error %lu)\n", GetLastError());
         return 4;
     }
 
-    std::vector<HANDLE> wait_for{stop.get()};
+    std::vector<HANDLE> waited{stop.get()};
     UniqueHandle watched;
-    if (options.until_pid) {
-        watched.reset(OpenProcess(SYNCHRONIZE, FALSE, options.until_pid));
+    if (options.untilPid) {
+        watched.reset(OpenProcess(SYNCHRONIZE, FALSE, options.untilPid));
         if (!watched) {
-            std::fwprintf(stderr, L"paste_helper: no process %lu\n", options.until_pid);
+            std::fwprintf(stderr, L"paste_helper: no process %lu\n", options.untilPid);
             return 4;
         }
     }
@@ -270,9 +270,9 @@ int wmain(int argc, wchar_t** argv) {
         UniqueHandle thread(pi.hThread);
         watched.reset(pi.hProcess);
     }
-    if (watched) wait_for.push_back(watched.get());
+    if (watched) waited.push_back(watched.get());
 
-    run_until(wait_for);
+    runUntil(waited);
     ResetEvent(ready.get());
 
     DWORD code = 0;

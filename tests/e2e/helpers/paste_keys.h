@@ -13,17 +13,17 @@ public:
     enum class Action {
         pass,              // let the key through
         swallow,           // eat the key
-        swallow_and_paste  // eat the key; the sequence is complete
+        swallowAndPaste  // eat the key; the sequence is complete
     };
 
-    // vk and scan as in KBDLLHOOKSTRUCT; console_foreground tells whether a
+    // vk and scan as in KBDLLHOOKSTRUCT; consoleForeground tells whether a
     // console window is the foreground window right now.
-    [[nodiscard]] Action on_key(DWORD vk, DWORD scan, bool down, bool console_foreground) {
-        if (is_alt(vk)) {
-            alt_down_ = down;
+    [[nodiscard]] Action onKey(DWORD vk, DWORD scan, bool down, bool consoleForeground) {
+        if (isAlt(vk)) {
+            altDown_ = down;
             return Action::pass;
         }
-        const DWORD id = key_id(vk, scan);
+        const DWORD id = keyId(vk, scan);
         if (!down) {
             // A key whose press was eaten has its release eaten too.
             return swallowed_.erase(id) ? Action::swallow : Action::pass;
@@ -31,16 +31,16 @@ public:
         const Logical key = logical(vk, scan);
         switch (state_) {
             case State::idle:
-                if (key == Logical::space && alt_down_ && console_foreground)
-                    return eat(id, State::menu_open);
+                if (key == Logical::space && altDown_ && consoleForeground)
+                    return eat(id, State::menuOpen);
                 return Action::pass;
-            case State::menu_open:
-                if (key == Logical::e) return eat(id, State::edit_open);
+            case State::menuOpen:
+                if (key == Logical::e) return eat(id, State::editOpen);
                 break;
-            case State::edit_open:
+            case State::editOpen:
                 if (key == Logical::p) {
                     (void)eat(id, State::idle);
-                    return Action::swallow_and_paste;
+                    return Action::swallowAndPaste;
                 }
                 break;
         }
@@ -50,13 +50,13 @@ public:
     }
 
 private:
-    enum class State { idle, menu_open, edit_open };
+    enum class State { idle, menuOpen, editOpen };
     enum class Logical { other, space, e, p };
 
-    static bool is_alt(DWORD vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
+    static bool isAlt(DWORD vk) { return vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU; }
 
     // Keys sent as KEYEVENTF_UNICODE arrive as VK_PACKET with the character in scan.
-    static DWORD key_id(DWORD vk, DWORD scan) { return vk == VK_PACKET ? 0x10000 | scan : vk; }
+    static DWORD keyId(DWORD vk, DWORD scan) { return vk == VK_PACKET ? 0x10000 | scan : vk; }
 
     static Logical logical(DWORD vk, DWORD scan) {
         if (vk == VK_PACKET) vk = scan == L' ' ? VK_SPACE : (scan & ~0x20u);  // upper-case letters
@@ -73,7 +73,7 @@ private:
     }
 
     State state_ = State::idle;
-    bool alt_down_ = false;
+    bool altDown_ = false;
     std::set<DWORD> swallowed_;
 };
 

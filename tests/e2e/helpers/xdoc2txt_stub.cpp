@@ -38,12 +38,12 @@ using namespace quill::e2e;
 
 struct Directives {
     bool fail = false;
-    DWORD sleep_ms = 0;
-    int exit_code = 0;
-    size_t body_offset = 0;  // where the copied bytes begin
+    DWORD sleepMs = 0;
+    int exitCode = 0;
+    size_t bodyOffset = 0;  // where the copied bytes begin
 };
 
-[[nodiscard]] bool parse_number(std::string_view text, unsigned long& value) {
+[[nodiscard]] bool parseNumber(std::string_view text, unsigned long& value) {
     if (text.empty() || text.size() > 9) return false;
     value = 0;
     for (char c : text) {
@@ -53,42 +53,42 @@ struct Directives {
     return true;
 }
 
-[[nodiscard]] Directives parse_directives(std::string_view bytes) {
+[[nodiscard]] Directives parseDirectives(std::string_view bytes) {
     Directives d;
     for (;;) {
-        const size_t lf = bytes.find('\n', d.body_offset);
+        const size_t lf = bytes.find('\n', d.bodyOffset);
         if (lf == std::string_view::npos) break;
-        std::string_view line = bytes.substr(d.body_offset, lf - d.body_offset);
+        std::string_view line = bytes.substr(d.bodyOffset, lf - d.bodyOffset);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         unsigned long n = 0;
         if (line == "#fail") {
             d.fail = true;
-        } else if (line.starts_with("#sleep ") && parse_number(line.substr(7), n)) {
-            d.sleep_ms += n;
-        } else if (line.starts_with("#exit ") && parse_number(line.substr(6), n)) {
-            d.exit_code = static_cast<int>(n);
+        } else if (line.starts_with("#sleep ") && parseNumber(line.substr(7), n)) {
+            d.sleepMs += n;
+        } else if (line.starts_with("#exit ") && parseNumber(line.substr(6), n)) {
+            d.exitCode = static_cast<int>(n);
         } else {
             break;
         }
-        d.body_offset = lf + 1;
+        d.bodyOffset = lf + 1;
     }
     return d;
 }
 
-void log_command_line() {
-    std::wstring log_path;
+void logCommandLine() {
+    std::wstring logPath;
     if (const DWORD n = GetEnvironmentVariableW(L"QUILL_XDOC2TXT_LOG", nullptr, 0); n > 1) {
-        log_path.resize(n);
-        log_path.resize(GetEnvironmentVariableW(L"QUILL_XDOC2TXT_LOG", log_path.data(), n));
+        logPath.resize(n);
+        logPath.resize(GetEnvironmentVariableW(L"QUILL_XDOC2TXT_LOG", logPath.data(), n));
     } else {
-        log_path = exe_dir() + L"xdoc2txt.log";
-        if (GetFileAttributesW(log_path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        logPath = exeDir() + L"xdoc2txt.log";
+        if (GetFileAttributesW(logPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     }
-    if (!append_file_bytes(log_path, to_utf8(GetCommandLineW()) + "\n"))
+    if (!appendFileBytes(logPath, toUtf8(GetCommandLineW()) + "\n"))
         std::fwprintf(stderr, L"xdoc2txt: cannot append to the log\n");
 }
 
-[[nodiscard]] bool write_stdout(std::string_view bytes) {
+[[nodiscard]] bool writeStdout(std::string_view bytes) {
     DWORD done = 0;
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
@@ -98,13 +98,13 @@ void log_command_line() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    log_command_line();
+    logCommandLine();
 
-    bool to_file = false;
+    bool toFile = false;
     const wchar_t* source = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"-f") == 0) {
-            to_file = true;
+            toFile = true;
         } else if (!source) {
             source = argv[i];
         } else {
@@ -117,24 +117,24 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
 
-    const auto bytes = read_file_bytes(source);
+    const auto bytes = readFileBytes(source);
     if (!bytes) {
         std::fwprintf(stderr, L"xdoc2txt: cannot read the source\n");
         return 2;
     }
-    const Directives d = parse_directives(*bytes);
-    if (d.sleep_ms) Sleep(d.sleep_ms);
+    const Directives d = parseDirectives(*bytes);
+    if (d.sleepMs) Sleep(d.sleepMs);
     if (d.fail) return 1;
 
-    const std::string_view text = std::string_view(*bytes).substr(d.body_offset);
-    if (!to_file) return write_stdout(text) ? d.exit_code : 3;
+    const std::string_view text = std::string_view(*bytes).substr(d.bodyOffset);
+    if (!toFile) return writeStdout(text) ? d.exitCode : 3;
 
     const std::wstring path = source;
     if (path.size() < 4) return 2;
     const std::wstring output = path.substr(0, path.size() - 4) + L".txt";
-    if (!write_file_bytes(output, text)) {
+    if (!writeFileBytes(output, text)) {
         std::fwprintf(stderr, L"xdoc2txt: cannot write the output\n");
         return 3;
     }
-    return d.exit_code;
+    return d.exitCode;
 }

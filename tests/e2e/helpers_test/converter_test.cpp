@@ -10,23 +10,23 @@ namespace {
 class ConverterInConsole : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(CopyFileW(helper_path(L"xdoc2txt.exe").c_str(),
+        ASSERT_TRUE(CopyFileW(helperPath(L"xdoc2txt.exe").c_str(),
                               (tools_ + L"\\xdoc2txt.exe").c_str(), FALSE));
-        ASSERT_TRUE(write_file_bytes(log_, ""));  // its presence turns logging on
+        ASSERT_TRUE(writeFileBytes(log_, ""));  // its presence turns logging on
     }
 
-    std::wstring command_for(const std::wstring& source) const {
-        return converter_command(tools_, source);
+    std::wstring commandFor(const std::wstring& source) const {
+        return converterCommand(tools_, source);
     }
 
     // Runs the converter on source through "cmd /c" in a console of its own.
     std::optional<DWORD> convert(const std::wstring& source) const {
-        return run(cmd_c(command_for(source)), Console::own);
+        return run(cmdC(commandFor(source)), Console::own);
     }
 
     std::wstring document(const std::wstring& name, const std::string& bytes) const {
         std::wstring path = docs_ + L"\\" + name;
-        EXPECT_TRUE(write_file_bytes(path, bytes));
+        EXPECT_TRUE(writeFileBytes(path, bytes));
         return path;
     }
 
@@ -45,8 +45,8 @@ TEST_F(ConverterInConsole, CopiesSourceBytesVerbatimAndLogsTheCommand) {
     EXPECT_EQ(convert(source), 0u);
 
     const std::wstring output = docs_ + L"\\報告 書.txt";
-    EXPECT_EQ(read_file_bytes(output), bytes);
-    EXPECT_EQ(read_utf8_lines(log_), std::vector<std::wstring>{command_for(source)});
+    EXPECT_EQ(readFileBytes(output), bytes);
+    EXPECT_EQ(readUtf8Lines(log_), std::vector<std::wstring>{commandFor(source)});
 }
 
 TEST_F(ConverterInConsole, OutputNameDropsTheLastFourCharacters) {
@@ -56,39 +56,39 @@ TEST_F(ConverterInConsole, OutputNameDropsTheLastFourCharacters) {
     EXPECT_EQ(convert(page), 0u);
     EXPECT_EQ(convert(plain), 0u);
 
-    EXPECT_EQ(read_file_bytes(docs_ + L"\\page.txt"), "<p>x</p>");
-    EXPECT_EQ(read_file_bytes(plain), "memo");  // the source is its own output
-    EXPECT_EQ(read_utf8_lines(log_).size(), 2u);
+    EXPECT_EQ(readFileBytes(docs_ + L"\\page.txt"), "<p>x</p>");
+    EXPECT_EQ(readFileBytes(plain), "memo");  // the source is its own output
+    EXPECT_EQ(readUtf8Lines(log_).size(), 2u);
 }
 
 TEST_F(ConverterInConsole, DirectivesMakeItMisbehaveAndAreNotCopied) {
     const std::wstring failing = document(L"fail.doc", "#fail\r\nbody\r\n");
     const std::wstring slow = document(L"slow.xls", "#sleep 300\nslow body\n");
-    const std::wstring odd_exit = document(L"exit.ppt", "#exit 7\r\n#sleep 10\r\nkept\r\n");
-    const std::wstring not_first = document(L"late.pdf", "text\n#fail\n");
+    const std::wstring oddExit = document(L"exit.ppt", "#exit 7\r\n#sleep 10\r\nkept\r\n");
+    const std::wstring notFirst = document(L"late.pdf", "text\n#fail\n");
 
     EXPECT_EQ(convert(failing), 1u);
-    EXPECT_FALSE(file_exists(docs_ + L"\\fail.txt"));
+    EXPECT_FALSE(fileExists(docs_ + L"\\fail.txt"));
 
     const ULONGLONG before = GetTickCount64();
     EXPECT_EQ(convert(slow), 0u);
     EXPECT_GE(GetTickCount64() - before, 300u);
-    EXPECT_EQ(read_file_bytes(docs_ + L"\\slow.txt"), "slow body\n");
+    EXPECT_EQ(readFileBytes(docs_ + L"\\slow.txt"), "slow body\n");
 
-    EXPECT_EQ(convert(odd_exit), 7u);
-    EXPECT_EQ(read_file_bytes(docs_ + L"\\exit.txt"), "kept\r\n");
+    EXPECT_EQ(convert(oddExit), 7u);
+    EXPECT_EQ(readFileBytes(docs_ + L"\\exit.txt"), "kept\r\n");
 
-    EXPECT_EQ(convert(not_first), 0u);
-    EXPECT_EQ(read_file_bytes(docs_ + L"\\late.txt"), "text\n#fail\n");
+    EXPECT_EQ(convert(notFirst), 0u);
+    EXPECT_EQ(readFileBytes(docs_ + L"\\late.txt"), "text\n#fail\n");
 
-    EXPECT_EQ(read_utf8_lines(log_).size(), 4u) << "failing runs are logged too";
+    EXPECT_EQ(readUtf8Lines(log_).size(), 4u) << "failing runs are logged too";
 }
 
 TEST_F(ConverterInConsole, MissingSourceWritesNothing) {
     const std::wstring missing = docs_ + L"\\無い.doc";
     EXPECT_EQ(convert(missing), 2u);
-    EXPECT_FALSE(file_exists(docs_ + L"\\無い.txt"));
-    EXPECT_EQ(read_utf8_lines(log_), std::vector<std::wstring>{command_for(missing)});
+    EXPECT_FALSE(fileExists(docs_ + L"\\無い.txt"));
+    EXPECT_EQ(readUtf8Lines(log_), std::vector<std::wstring>{commandFor(missing)});
 }
 
 }  // namespace

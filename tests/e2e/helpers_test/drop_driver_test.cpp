@@ -13,10 +13,10 @@ class DropDriver : public ::testing::Test {
 protected:
     void SetUp() override {
         probe_ =
-            start(quote_arg(helper_path(L"drop_target_probe.exe")) + L" --log " + quote_arg(log_),
+            start(quoteArg(helperPath(L"drop_target_probe.exe")) + L" --log " + quoteArg(log_),
                   Console::none);
         ASSERT_TRUE(probe_.valid());
-        ASSERT_TRUE(poll_until(
+        ASSERT_TRUE(pollUntil(
             [] {
                 HWND form = FindWindowW(form::kWindowClass, nullptr);
                 return form && IsWindowVisible(form);
@@ -34,13 +34,13 @@ protected:
 
     // Runs drop_driver with args and returns its exit code.
     std::optional<DWORD> driver(const std::wstring& args) {
-        return run(quote_arg(helper_path(L"drop_driver.exe")) + L" " + args, Console::inherit,
+        return run(quoteArg(helperPath(L"drop_driver.exe")) + L" " + args, Console::inherit,
                    60000);
     }
 
-    std::vector<std::wstring> wait_for_log(size_t lines) {
-        (void)poll_until([&] { return read_utf8_lines(log_).size() >= lines; }, kPatience);
-        return read_utf8_lines(log_);
+    std::vector<std::wstring> waitForLog(size_t lines) {
+        (void)pollUntil([&] { return readUtf8Lines(log_).size() >= lines; }, kPatience);
+        return readUtf8Lines(log_);
     }
 
     TempDir root_{L"quill e2e ドロップ"};
@@ -54,33 +54,33 @@ const std::wstring kPdf = L"D:\\a\\b.PDF";
 
 TEST_F(DropDriver, DropsAFileListOnText1) {
     EXPECT_EQ(
-        driver(L"--target text1 -- " + quote_arg(kDoc) + L" " + quote_arg(kXls) + L" " + kPdf), 0u);
-    EXPECT_EQ(wait_for_log(1),
+        driver(L"--target text1 -- " + quoteArg(kDoc) + L" " + quoteArg(kXls) + L" " + kPdf), 0u);
+    EXPECT_EQ(waitForLog(1),
               std::vector<std::wstring>{L"drop text1\t" + kDoc + L"\t" + kXls + L"\t" + kPdf});
 }
 
 TEST_F(DropDriver, DropsOnCommand2) {
-    EXPECT_EQ(driver(L"--target command2 -- " + quote_arg(kDoc)), 0u);
-    EXPECT_EQ(wait_for_log(1), std::vector<std::wstring>{L"drop command2\t" + kDoc});
+    EXPECT_EQ(driver(L"--target command2 -- " + quoteArg(kDoc)), 0u);
+    EXPECT_EQ(waitForLog(1), std::vector<std::wstring>{L"drop command2\t" + kDoc});
 }
 
 TEST_F(DropDriver, DropsOnTheFormOutsideItsControls) {
-    EXPECT_EQ(driver(L"--target form -- " + quote_arg(kXls)), 0u);
-    EXPECT_EQ(wait_for_log(1), std::vector<std::wstring>{L"drop form\t" + kXls});
+    EXPECT_EQ(driver(L"--target form -- " + quoteArg(kXls)), 0u);
+    EXPECT_EQ(waitForLog(1), std::vector<std::wstring>{L"drop form\t" + kXls});
 }
 
 TEST_F(DropDriver, TextWithoutAFileListIsRefused) {
-    EXPECT_EQ(driver(L"--text --target text1 -- " + quote_arg(kDoc)), 1u);
+    EXPECT_EQ(driver(L"--text --target text1 -- " + quoteArg(kDoc)), 1u);
     // A later file drop still goes through, so the first reached the probe and was refused.
-    EXPECT_EQ(driver(L"--target text1 -- " + quote_arg(kXls)), 0u);
-    EXPECT_EQ(wait_for_log(1), std::vector<std::wstring>{L"drop text1\t" + kXls});
+    EXPECT_EQ(driver(L"--target text1 -- " + quoteArg(kXls)), 0u);
+    EXPECT_EQ(waitForLog(1), std::vector<std::wstring>{L"drop text1\t" + kXls});
 }
 
 TEST_F(DropDriver, ClicksBothButtonsEvenOutOfView) {
     EXPECT_EQ(driver(L"--click command2"), 0u);
-    EXPECT_EQ(wait_for_log(1), std::vector<std::wstring>{L"click 102"});
+    EXPECT_EQ(waitForLog(1), std::vector<std::wstring>{L"click 102"});
     EXPECT_EQ(driver(L"--click command3"), 0u);
-    EXPECT_EQ(wait_for_log(2), (std::vector<std::wstring>{L"click 102", L"click 104"}));
+    EXPECT_EQ(waitForLog(2), (std::vector<std::wstring>{L"click 102", L"click 104"}));
 }
 
 TEST_F(DropDriver, ReportsAMissingWindow) {

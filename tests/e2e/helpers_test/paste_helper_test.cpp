@@ -11,54 +11,54 @@ namespace {
 class PasteHelperLive : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(CopyFileW(helper_path(L"xdoc2txt.exe").c_str(),
+        ASSERT_TRUE(CopyFileW(helperPath(L"xdoc2txt.exe").c_str(),
                               (tools_ + L"\\xdoc2txt.exe").c_str(), FALSE));
-        ASSERT_TRUE(write_file_bytes(converter_log_, ""));
-        helper_ = start_paste_helper(paste_log_);
+        ASSERT_TRUE(writeFileBytes(converterLog_, ""));
+        helper_ = startPasteHelper(pasteLog_);
         ASSERT_TRUE(helper_.valid());
     }
 
     void TearDown() override {
         if (console_.valid()) console_.kill();
-        stop_paste_helper(helper_);
+        stopPasteHelper(helper_);
     }
 
     // Starts cmd.exe in a new console window and puts that window in front.
-    HWND open_console() {
-        const auto before = console_windows();
+    HWND openConsole() {
+        const auto before = consoleWindows();
         console_ = start(L"cmd.exe", Console::own, docs_);
-        HWND window = wait_for_new_console(before);
+        HWND window = waitForNewConsole(before);
         EXPECT_NE(window, nullptr) << "no console window appeared";
         if (window) {
-            EXPECT_TRUE(bring_to_foreground(window)) << "console not in front";
+            EXPECT_TRUE(bringToForeground(window)) << "console not in front";
         }
         return window;
     }
 
-    std::wstring command_for(const std::wstring& source) const {
+    std::wstring commandFor(const std::wstring& source) const {
         return L"\"" + tools_ + L"\\xdoc2txt\" -f \"" + source + L"\"";
     }
 
     void paste(const std::wstring& text) {
-        ASSERT_TRUE(put_on_clipboard(text));
-        send_alt_space_e_p();
+        ASSERT_TRUE(putOnClipboard(text));
+        sendAltSpaceEP();
     }
 
     std::wstring document(const std::wstring& name, const std::string& bytes) const {
         std::wstring path = docs_ + L"\\" + name;
-        EXPECT_TRUE(write_file_bytes(path, bytes));
+        EXPECT_TRUE(writeFileBytes(path, bytes));
         return path;
     }
 
-    static bool has_bytes(const std::wstring& path, const std::string& bytes) {
-        return read_file_bytes(path) == bytes;
+    static bool hasBytes(const std::wstring& path, const std::string& bytes) {
+        return readFileBytes(path) == bytes;
     }
 
     TempDir root_{L"quill e2e 貼り付け"};
     std::wstring tools_ = root_.subdir(L"Program ツール");
     std::wstring docs_ = root_.subdir(L"書類 2024");
-    std::wstring converter_log_ = tools_ + L"\\xdoc2txt.log";
-    std::wstring paste_log_ = root_.path() + L"\\paste.log";
+    std::wstring converterLog_ = tools_ + L"\\xdoc2txt.log";
+    std::wstring pasteLog_ = root_.path() + L"\\paste.log";
     Process helper_;
     Process console_;
 };
@@ -66,40 +66,40 @@ protected:
 TEST_F(PasteHelperLive, AltSpaceEPPastesACommandThatRunsInTheConsole) {
     const std::string bytes = cp932(L"貼り付けテスト\r\n");
     const std::wstring source = document(L"週報 第1回.doc", bytes);
-    ASSERT_NE(open_console(), nullptr);
+    ASSERT_NE(openConsole(), nullptr);
 
-    paste(command_for(source) + L"\r\n");
+    paste(commandFor(source) + L"\r\n");
 
     EXPECT_TRUE(
-        poll_until([&] { return has_bytes(docs_ + L"\\週報 第1回.txt", bytes); }, kPatience))
+        pollUntil([&] { return hasBytes(docs_ + L"\\週報 第1回.txt", bytes); }, kPatience))
         << "the converter did not run";
-    EXPECT_EQ(read_utf8_lines(converter_log_), std::vector<std::wstring>{command_for(source)});
-    EXPECT_EQ(read_utf8_lines(paste_log_),
-              std::vector<std::wstring>{escape_controls(command_for(source) + L"\r\n")});
-    EXPECT_EQ(get_clipboard_text(clipboard_owner()), command_for(source) + L"\r\n")
+    EXPECT_EQ(readUtf8Lines(converterLog_), std::vector<std::wstring>{commandFor(source)});
+    EXPECT_EQ(readUtf8Lines(pasteLog_),
+              std::vector<std::wstring>{escapeControls(commandFor(source) + L"\r\n")});
+    EXPECT_EQ(getClipboardText(clipboardOwner()), commandFor(source) + L"\r\n")
         << "the clipboard must stay as the program under test left it";
 }
 
 TEST_F(PasteHelperLive, PastesQueueBehindARunningCommandAndExitClosesTheConsole) {
     const std::wstring slow = document(L"a 遅い.doc", "#sleep 1500\nfirst\n");
     const std::wstring fast = document(L"b 速い.xls", "second\n");
-    ASSERT_NE(open_console(), nullptr);
+    ASSERT_NE(openConsole(), nullptr);
 
-    paste(command_for(slow) + L"\r\n");
-    ASSERT_TRUE(poll_until([&] { return read_utf8_lines(converter_log_).size() == 1; }, kPatience))
+    paste(commandFor(slow) + L"\r\n");
+    ASSERT_TRUE(pollUntil([&] { return readUtf8Lines(converterLog_).size() == 1; }, kPatience))
         << "first command did not start";
-    paste(command_for(fast) + L"\r\n");  // while the first still sleeps
+    paste(commandFor(fast) + L"\r\n");  // while the first still sleeps
     EXPECT_TRUE(
-        poll_until([&] { return has_bytes(docs_ + L"\\b 速い.txt", "second\n"); }, kPatience));
-    EXPECT_TRUE(has_bytes(docs_ + L"\\a 遅い.txt", "first\n"))
+        pollUntil([&] { return hasBytes(docs_ + L"\\b 速い.txt", "second\n"); }, kPatience));
+    EXPECT_TRUE(hasBytes(docs_ + L"\\a 遅い.txt", "first\n"))
         << "second ran before the first ended";
-    EXPECT_EQ(read_utf8_lines(converter_log_),
-              (std::vector<std::wstring>{command_for(slow), command_for(fast)}));
+    EXPECT_EQ(readUtf8Lines(converterLog_),
+              (std::vector<std::wstring>{commandFor(slow), commandFor(fast)}));
 
     paste(L"exit");
     // Enter is not one of the helper's keys: it must reach the console.
-    ASSERT_TRUE(poll_until([&] { return read_utf8_lines(paste_log_).size() == 3; }, kPatience));
-    send_enter();
+    ASSERT_TRUE(pollUntil([&] { return readUtf8Lines(pasteLog_).size() == 3; }, kPatience));
+    sendEnter();
     EXPECT_EQ(console_.wait(), 0u) << "the console did not close on exit + Enter";
 }
 
@@ -118,7 +118,7 @@ public:
         SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     [[nodiscard]] HWND window() const { return window_.get(); }
-    [[nodiscard]] const std::vector<WPARAM>& keys_down() const { return keys_; }
+    [[nodiscard]] const std::vector<WPARAM>& keysDown() const { return keys_; }
     void pump() {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -140,19 +140,19 @@ private:
 
 TEST_F(PasteHelperLive, KeysPassWhenNoConsoleIsInFront) {
     KeyRecorder recorder;
-    ASSERT_TRUE(bring_to_foreground(recorder.window()));
+    ASSERT_TRUE(bringToForeground(recorder.window()));
     const std::wstring text = L"echo untouched\r\n";
     paste(text);
     const std::vector<WPARAM> expected{VK_MENU, VK_SPACE, 'E', 'P'};
-    EXPECT_TRUE(poll_until(
+    EXPECT_TRUE(pollUntil(
         [&] {
             recorder.pump();
-            return recorder.keys_down().size() >= expected.size();
+            return recorder.keysDown().size() >= expected.size();
         },
         kPatience));
-    EXPECT_EQ(recorder.keys_down(), expected);
-    EXPECT_EQ(get_clipboard_text(clipboard_owner()), text);
-    EXPECT_TRUE(read_utf8_lines(paste_log_).empty());
+    EXPECT_EQ(recorder.keysDown(), expected);
+    EXPECT_EQ(getClipboardText(clipboardOwner()), text);
+    EXPECT_TRUE(readUtf8Lines(pasteLog_).empty());
 }
 
 }  // namespace

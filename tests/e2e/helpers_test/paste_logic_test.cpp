@@ -20,13 +20,13 @@ struct Key {
 
 std::vector<Action> feed(PasteKeys& keys, std::initializer_list<Key> stream, bool console = true) {
     std::vector<Action> out;
-    for (const Key& k : stream) out.push_back(keys.on_key(k.vk, k.scan, k.down, console));
+    for (const Key& k : stream) out.push_back(keys.onKey(k.vk, k.scan, k.down, console));
     return out;
 }
 
 constexpr auto P = Action::pass;
 constexpr auto S = Action::swallow;
-constexpr auto GO = Action::swallow_and_paste;
+constexpr auto GO = Action::swallowAndPaste;
 
 TEST(PasteKeys, RecognisesTheSequenceAsSendInputDeliversItAndPassesOtherKeys) {
     PasteKeys keys;
@@ -114,7 +114,7 @@ TEST(PasteKeys, NeedsAltAConsoleAndTheExactOrder) {
 }
 
 // Each character as (character, virtual key, key down) for readable comparisons.
-std::vector<std::tuple<wchar_t, WORD, bool>> keys_of(const std::vector<INPUT_RECORD>& events) {
+std::vector<std::tuple<wchar_t, WORD, bool>> keysOf(const std::vector<INPUT_RECORD>& events) {
     std::vector<std::tuple<wchar_t, WORD, bool>> out;
     for (const auto& e : events) {
         EXPECT_EQ(e.EventType, KEY_EVENT);
@@ -126,26 +126,26 @@ std::vector<std::tuple<wchar_t, WORD, bool>> keys_of(const std::vector<INPUT_REC
 
 TEST(PasteKeyEvents, EveryLineEndIsOneEnter) {
     using K = std::tuple<wchar_t, WORD, bool>;
-    const auto enter_down = K{L'\r', VK_RETURN, true}, enter_up = K{L'\r', VK_RETURN, false};
-    EXPECT_EQ(keys_of(paste_key_events(L"a\r\nb\nc\r")), (std::vector<K>{{L'a', 'A', true},
+    const auto enterDown = K{L'\r', VK_RETURN, true}, enterUp = K{L'\r', VK_RETURN, false};
+    EXPECT_EQ(keysOf(pasteKeyEvents(L"a\r\nb\nc\r")), (std::vector<K>{{L'a', 'A', true},
                                                                          {L'a', 'A', false},
-                                                                         enter_down,
-                                                                         enter_up,
+                                                                         enterDown,
+                                                                         enterUp,
                                                                          {L'b', 'B', true},
                                                                          {L'b', 'B', false},
-                                                                         enter_down,
-                                                                         enter_up,
+                                                                         enterDown,
+                                                                         enterUp,
                                                                          {L'c', 'C', true},
                                                                          {L'c', 'C', false},
-                                                                         enter_down,
-                                                                         enter_up}));
-    EXPECT_EQ(keys_of(paste_key_events(L"\r\n\r\n")),
-              (std::vector<K>{enter_down, enter_up, enter_down, enter_up}));
-    EXPECT_TRUE(paste_key_events(L"").empty());
+                                                                         enterDown,
+                                                                         enterUp}));
+    EXPECT_EQ(keysOf(pasteKeyEvents(L"\r\n\r\n")),
+              (std::vector<K>{enterDown, enterUp, enterDown, enterUp}));
+    EXPECT_TRUE(pasteKeyEvents(L"").empty());
 }
 
 TEST(PasteKeyEvents, CharactersWithoutAKeyKeepTheirCharacter) {
-    const auto events = paste_key_events(L"書\"");
+    const auto events = pasteKeyEvents(L"書\"");
     ASSERT_EQ(events.size(), 4u);
     EXPECT_EQ(events[0].Event.KeyEvent.uChar.UnicodeChar, L'書');
     EXPECT_EQ(events[0].Event.KeyEvent.wVirtualKeyCode, 0);

@@ -14,31 +14,31 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-[[nodiscard]] std::wstring program_folder() {
-    return helper_path(L"導入 program");
+[[nodiscard]] std::wstring programFolder() {
+    return helperPath(L"導入 program");
 }
 
 [[nodiscard]] std::wstring fetched(std::wstring_view name) {
-    return helper_path(L"documents\\") + std::wstring(name);
+    return helperPath(L"documents\\") + std::wstring(name);
 }
 
 // Why the documents are not there; empty when they are.
-[[nodiscard]] std::string documents_missing() {
-    if (auto why = read_file_bytes(fetched(L"unavailable"))) return *why;
-    return file_exists(fetched(L"ready")) ? std::string() : "not fetched";
+[[nodiscard]] std::string documentsMissing() {
+    if (auto why = readFileBytes(fetched(L"unavailable"))) return *why;
+    return fileExists(fetched(L"ready")) ? std::string() : "not fetched";
 }
 
 // Under CI (CI=true) the documents must be there.
-[[nodiscard]] bool under_ci() {
+[[nodiscard]] bool underCi() {
     wchar_t ci[8] = {};
     return GetEnvironmentVariableW(L"CI", ci, 8) == 4 && std::wstring_view(ci) == L"true";
 }
 
 // A phrase of every Japanese paragraph that the made documents hold: its first
 // run of at least eight non-ASCII characters, at most twenty of them.
-[[nodiscard]] Lines paragraph_phrases() {
+[[nodiscard]] Lines paragraphPhrases() {
     Lines phrases;
-    for (const std::wstring& line : read_utf8_lines(fetched(L"ja-paragraphs.txt"))) {
+    for (const std::wstring& line : readUtf8Lines(fetched(L"ja-paragraphs.txt"))) {
         for (size_t i = 0; i < line.size();) {
             size_t end = i;
             while (end < line.size() && line[end] >= 0x80) ++end;
@@ -53,10 +53,10 @@ using Lines = std::vector<std::wstring>;
 }
 
 // Which phrases a text in code page 932 lacks.
-[[nodiscard]] Lines missing_from(const std::string& cp932_text, const Lines& phrases) {
+[[nodiscard]] Lines missingFrom(const std::string& cp932Text, const Lines& phrases) {
     Lines missing;
     for (const auto& phrase : phrases)
-        if (cp932_text.find(cp932(phrase)) == std::string::npos) missing.push_back(phrase);
+        if (cp932Text.find(cp932(phrase)) == std::string::npos) missing.push_back(phrase);
     return missing;
 }
 
@@ -64,8 +64,8 @@ using Lines = std::vector<std::wstring>;
 constexpr DWORD kRealRunLimit = 600000;
 
 TEST(ProgramFolder, BridgeGivesTheLinuxConvertersTextInCp932AndItsMessages) {
-    if (const auto why = documents_missing(); !why.empty()) {
-        if (under_ci()) GTEST_FAIL() << why;
+    if (const auto why = documentsMissing(); !why.empty()) {
+        if (underCi()) GTEST_FAIL() << why;
         GTEST_SKIP() << why;
     }
     TempDir root(L"quill program");
@@ -74,72 +74,72 @@ TEST(ProgramFolder, BridgeGivesTheLinuxConvertersTextInCp932AndItsMessages) {
 
     const std::wstring table = docs + L"\\表 97.xls";
     ASSERT_TRUE(CopyFileW(fetched(L"Test97J.xls").c_str(), table.c_str(), FALSE));
-    EXPECT_EQ(console.run(cmd_c(converter_command(program_folder(), table)), kRealRunLimit), 0u);
+    EXPECT_EQ(console.run(cmdC(converterCommand(programFolder(), table)), kRealRunLimit), 0u);
     EXPECT_EQ(console.screen(), Lines{});
-    const std::string text = read_file_bytes(docs + L"\\表 97.txt").value_or("");
-    EXPECT_EQ(missing_from(text, {L"漢字も入る\t漢字のデータ", L"ASC\tThis Data is 'ASC Only'"}),
+    const std::string text = readFileBytes(docs + L"\\表 97.txt").value_or("");
+    EXPECT_EQ(missingFrom(text, {L"漢字も入る\t漢字のデータ", L"ASC\tThis Data is 'ASC Only'"}),
               Lines{});
     EXPECT_NE(text.find("\r\n"), std::string::npos) << "lines end in CR LF";
 
     // The converter names the source by its Unix path, in UTF-8: the console
     // shows it as it is.
     const std::wstring missing = docs + L"\\無い 文書.doc";
-    EXPECT_EQ(console.run(cmd_c(converter_command(program_folder(), missing)), kRealRunLimit), 3u);
+    EXPECT_EQ(console.run(cmdC(converterCommand(programFolder(), missing)), kRealRunLimit), 3u);
     const Lines screen = console.screen();
     ASSERT_EQ(screen.size(), 1u);
-    EXPECT_TRUE(screen[0].starts_with(L"xdoc2txt: " + from_utf8(wine_unix_path(missing)) + L": "))
-        << to_utf8(screen[0]);
+    EXPECT_TRUE(screen[0].starts_with(L"xdoc2txt: " + fromUtf8(wineUnixPath(missing)) + L": "))
+        << toUtf8(screen[0]);
 }
 
 class InstalledQuillmark : public QuillmarkTest {
 protected:
     void SetUp() override {
-        if (const auto why = documents_missing(); !why.empty()) {
-            if (under_ci()) GTEST_FAIL() << why;
+        if (const auto why = documentsMissing(); !why.empty()) {
+            if (underCi()) GTEST_FAIL() << why;
             GTEST_SKIP() << why;
         }
         QuillmarkTest::SetUp();
     }
 
     void install() override {
-        use_app_dir(program_folder());
-        ASSERT_TRUE(file_exists(program_folder() + L"\\linux\\xdoc2txt"))
+        useAppDir(programFolder());
+        ASSERT_TRUE(fileExists(programFolder() + L"\\linux\\xdoc2txt"))
             << "no program folder: install.ProgramFolder makes it";
     }
 
-    std::wstring copy_document(std::wstring_view fetched_name, std::wstring_view name) const {
-        std::wstring path = doc_path(name);
-        EXPECT_TRUE(CopyFileW(fetched(fetched_name).c_str(), path.c_str(), FALSE));
+    std::wstring copyDocument(std::wstring_view fetchedName, std::wstring_view name) const {
+        std::wstring path = docPath(name);
+        EXPECT_TRUE(CopyFileW(fetched(fetchedName).c_str(), path.c_str(), FALSE));
         return path;
     }
 
     // The page of a source named title + an extension holds the phrases.
-    void expect_page_with(std::wstring_view title, const Lines& phrases) const {
+    void expectPageWith(std::wstring_view title, const Lines& phrases) const {
         const std::wstring name = std::wstring(title) + L".html";
-        const auto page = read_file_bytes(doc_path(name));
-        ASSERT_TRUE(page.has_value()) << "no page " << to_utf8(name);
+        const auto page = readFileBytes(docPath(name));
+        ASSERT_TRUE(page.has_value()) << "no page " << toUtf8(name);
         EXPECT_NE(page->find("<title>Quillmark - " + cp932(title) + "</title>"), std::string::npos)
-            << to_utf8(name);
-        EXPECT_EQ(missing_from(*page, phrases), Lines{}) << "phrases missing in " << to_utf8(name);
+            << toUtf8(name);
+        EXPECT_EQ(missingFrom(*page, phrases), Lines{}) << "phrases missing in " << toUtf8(name);
     }
 };
 
 TEST_F(InstalledQuillmark, PdfXlsAndDocBecomePagesThroughTheLinuxConverter) {
     const std::wstring pdf =
-        copy_document(L"developers-reference-ja.pdf", L"開発者 リファレンス.pdf");
-    const std::wstring xls = copy_document(L"Test97J.xls", L"表 97.xls");
-    const std::wstring doc = copy_document(L"ja-libreoffice.doc", L"文書 (日本語).doc");
-    drop_documents(Target::form, {pdf, xls, doc});
-    expect_usual_run(run_html(kRealRunLimit));
-    expect_idle_after_run(kPrompt);
+        copyDocument(L"developers-reference-ja.pdf", L"開発者 リファレンス.pdf");
+    const std::wstring xls = copyDocument(L"Test97J.xls", L"表 97.xls");
+    const std::wstring doc = copyDocument(L"ja-libreoffice.doc", L"文書 (日本語).doc");
+    dropDocuments(Target::form, {pdf, xls, doc});
+    expectUsualRun(runHtml(kRealRunLimit));
+    expectIdleAfterRun(kPrompt);
 
-    expect_page_with(L"開発者 リファレンス",
+    expectPageWith(L"開発者 リファレンス",
                      {L"パッケージの移動", L"メーリングリストとウェブページ"});
-    expect_page_with(L"表 97", {L"漢字も入る\t漢字のデータ", L"INTEGER\t12345"});
-    const Lines paragraphs = paragraph_phrases();
+    expectPageWith(L"表 97", {L"漢字も入る\t漢字のデータ", L"INTEGER\t12345"});
+    const Lines paragraphs = paragraphPhrases();
     EXPECT_GE(paragraphs.size(), 4u);
-    expect_page_with(L"文書 (日本語)", paragraphs);
-    EXPECT_EQ(doc_folder(),
+    expectPageWith(L"文書 (日本語)", paragraphs);
+    EXPECT_EQ(docFolder(),
               (std::set<std::wstring>{L"開発者 リファレンス.pdf", L"開発者 リファレンス.txt",
                                       L"開発者 リファレンス.html", L"表 97.xls", L"表 97.txt",
                                       L"表 97.html", L"文書 (日本語).doc", L"文書 (日本語).txt",

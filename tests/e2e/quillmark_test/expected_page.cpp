@@ -13,7 +13,7 @@ constexpr std::string_view kFooter[] = {
 };
 }  // namespace
 
-std::string expected_page(std::string_view title, std::initializer_list<std::string_view> body) {
+std::string expectedPage(std::string_view title, std::initializer_list<std::string_view> body) {
     std::string page;
     const auto line = [&page](std::string_view record) {
         page += record;

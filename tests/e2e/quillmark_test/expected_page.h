@@ -11,7 +11,7 @@ namespace quill::e2e::test {
 
 // title: the escaped title text after "Quillmark - "; body: the records
 // between <body ...> and the footer, each without its CR LF.
-[[nodiscard]] std::string expected_page(std::string_view title,
+[[nodiscard]] std::string expectedPage(std::string_view title,
                                         std::initializer_list<std::string_view> body);
 
 }  // namespace quill::e2e::test

@@ -15,7 +15,7 @@ namespace {
 using Lines = std::vector<std::wstring>;
 using Interruption = QuillmarkTest;
 
-bool is_alt(DWORD key) {
+bool isAlt(DWORD key) {
     return key == VK_MENU || key == VK_LMENU || key == VK_RMENU;
 }
 
@@ -24,44 +24,44 @@ TEST_F(Interruption, AnotherWindowTakingTheForegroundStopsTheRunAndKeepsTheRestQ
     const std::wstring a = document(L"一.doc", "#sleep 3000\r\none\r\n");
     const std::wstring b = document(L"二.doc", "two\r\n");
     const std::wstring c = document(L"三.doc", "three\r\n");
-    drop_documents(Target::text1, {c, b, a});
+    dropDocuments(Target::text1, {c, b, a});
 
     {
         // At Quillmark's second Alt press, the start of the second paste.
         const KeyWindow other(L"another program");
-        int alt_presses = 0;
+        int altPresses = 0;
         const ForegroundThief thief(other.hwnd(), [&](const KBDLLHOOKSTRUCT& key) {
-            const bool injected_press = (key.flags & LLKHF_INJECTED) && !(key.flags & LLKHF_UP);
-            return injected_press && is_alt(key.vkCode) && ++alt_presses == 2;
+            const bool injectedPress = (key.flags & LLKHF_INJECTED) && !(key.flags & LLKHF_UP);
+            return injectedPress && isAlt(key.vkCode) && ++altPresses == 2;
         });
         ASSERT_TRUE(thief.ok());
-        expect_usual_run(run_html());
+        expectUsualRun(runHtml());
         EXPECT_TRUE(thief.struck());
         EXPECT_EQ(other.presses(), std::vector<WPARAM>{}) << "a key press reached the other window";
     }
     // The console was ended once the first conversion had finished: its page
     // is made. Were the console's command lost before it ran, that page
     // would be counted as not made.
-    const bool first_ran = converter_log() == Lines{command_for(a)};
-    expect_idle_after_run(interrupted(2, first_ran ? 0 : 1));
+    const bool firstRan = converterLog() == Lines{commandFor(a)};
+    expectIdleAfterRun(interrupted(2, firstRan ? 0 : 1));
     if (win32::runningOnWine()) {  // Windows' console pastes without the helper and its log
-        EXPECT_EQ(paste_log().size(), 1u) << "the second command reached the console";
+        EXPECT_EQ(pasteLog().size(), 1u) << "the second command reached the console";
     }
-    if (first_ran) {
-        EXPECT_EQ(read_file_bytes(doc_path(L"一.html")),
-                  expected_page("\x88\xEA", {"<P>one<br>", "<br>", "</P><br>"}));  // 一
+    if (firstRan) {
+        EXPECT_EQ(readFileBytes(docPath(L"一.html")),
+                  expectedPage("\x88\xEA", {"<P>one<br>", "<br>", "</P><br>"}));  // 一
     }
-    EXPECT_FALSE(file_exists(doc_path(L"二.txt")));
+    EXPECT_FALSE(fileExists(docPath(L"二.txt")));
 
     // The next press converts what was left, in order, and makes its pages.
-    expect_usual_run(run_html());
-    expect_idle_after_run(kPrompt);
-    const Lines log = converter_log();
+    expectUsualRun(runHtml());
+    expectIdleAfterRun(kPrompt);
+    const Lines log = converterLog();
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{command_for(b), command_for(c)}));
-    EXPECT_EQ(read_file_bytes(doc_path(L"二.html")),
-              expected_page("\x93\xF1", {"<P>two<br>", "<br>", "</P><br>"}));  // 二
-    EXPECT_TRUE(file_exists(doc_path(L"三.html")));
+    EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{commandFor(b), commandFor(c)}));
+    EXPECT_EQ(readFileBytes(docPath(L"二.html")),
+              expectedPage("\x93\xF1", {"<P>two<br>", "<br>", "</P><br>"}));  // 二
+    EXPECT_TRUE(fileExists(docPath(L"三.html")));
 }
 
 }  // namespace

@@ -18,12 +18,12 @@ using Lifecycle = QuillmarkTest;
 
 // Counts Enter presses anywhere on the desktop, from a thread of its own that
 // keeps a low-level keyboard hook serviced.
-std::atomic<int> g_enter_presses{0};
+std::atomic<int> gEnterPresses{0};
 
-LRESULT CALLBACK count_enter(int code, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK countEnter(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION && wparam == WM_KEYDOWN &&
         reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam)->vkCode == VK_RETURN)
-        ++g_enter_presses;
+        ++gEnterPresses;
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
@@ -33,32 +33,32 @@ public:
         thread_ = std::thread([this] {
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue
-            thread_id_ = GetCurrentThreadId();
+            threadId_ = GetCurrentThreadId();
             UniqueHook hook(
-                SetWindowsHookExW(WH_KEYBOARD_LL, count_enter, GetModuleHandleW(nullptr), 0));
+                SetWindowsHookExW(WH_KEYBOARD_LL, countEnter, GetModuleHandleW(nullptr), 0));
             state_ = hook.get() ? 1 : -1;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
         });
-        (void)poll_until([&] { return state_ != 0; }, kPatience);
+        (void)pollUntil([&] { return state_ != 0; }, kPatience);
     }
     EnterWatch(const EnterWatch&) = delete;
     EnterWatch& operator=(const EnterWatch&) = delete;
     ~EnterWatch() {
-        (void)poll_until([&] { return thread_id_ != 0; }, kPatience);
-        PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+        (void)pollUntil([&] { return threadId_ != 0; }, kPatience);
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
         thread_.join();
     }
     [[nodiscard]] bool ok() const { return state_ == 1; }
-    [[nodiscard]] int presses() const { return g_enter_presses; }
+    [[nodiscard]] int presses() const { return gEnterPresses; }
 
 private:
     std::thread thread_;
-    std::atomic<DWORD> thread_id_{0};
+    std::atomic<DWORD> threadId_{0};
     std::atomic<int> state_{0};
 };
 
 // Visible Quillmark windows of a process.
-int windows_of(DWORD pid) {
+int windowsOf(DWORD pid) {
     struct Count {
         DWORD pid;
         int n;
@@ -79,96 +79,96 @@ int windows_of(DWORD pid) {
 }
 
 TEST_F(Lifecycle, DropTargetsSecondInstanceAndTheTextOnlyRun) {
-    EXPECT_EQ(to_utf8(control_text(form::kText1)), to_utf8(kPrompt));
-    EXPECT_EQ(to_utf8(control_text(form::kCommand2)), to_utf8(kStart));
-    EXPECT_FALSE(control_enabled(form::kCommand2));
+    EXPECT_EQ(toUtf8(controlText(form::kText1)), toUtf8(kPrompt));
+    EXPECT_EQ(toUtf8(controlText(form::kCommand2)), toUtf8(kStart));
+    EXPECT_FALSE(controlEnabled(form::kCommand2));
 
     // One document on each target; Command2 takes drops once it is enabled.
     const std::wstring one = document(L"一 text1.doc", "1\r\n");
     const std::wstring two = document(L"二 command2.doc", "2\r\n");
     const std::wstring three = document(L"三 form.doc", "3\r\n");
-    drop_documents(Target::text1, {one});
-    EXPECT_EQ(to_utf8(caption()), to_utf8(kReady));
-    ASSERT_TRUE(control_enabled(form::kCommand2));
-    drop_documents(Target::command2, {two});
-    drop_documents(Target::form, {three});
+    dropDocuments(Target::text1, {one});
+    EXPECT_EQ(toUtf8(caption()), toUtf8(kReady));
+    ASSERT_TRUE(controlEnabled(form::kCommand2));
+    dropDocuments(Target::command2, {two});
+    dropDocuments(Target::form, {three});
 
     // A second Quillmark ends at once, without a window, and leaves the first alone.
-    const Process second = start(quote_arg(app_dir() + L"\\Quillmark.exe"), Console::detached);
-    bool second_window = false;
-    EXPECT_TRUE(poll_until(
+    const Process second = start(quoteArg(appDir() + L"\\Quillmark.exe"), Console::detached);
+    bool secondWindow = false;
+    EXPECT_TRUE(pollUntil(
         [&] {
-            if (windows_of(second.pid()) > 0) second_window = true;
+            if (windowsOf(second.pid()) > 0) secondWindow = true;
             return WaitForSingleObject(second.handle(), 0) == WAIT_OBJECT_0;
         },
         kPatience))
         << "the second instance keeps running";
     EXPECT_EQ(second.wait(0), 0u);
-    EXPECT_FALSE(second_window) << "the second instance showed a window";
+    EXPECT_FALSE(secondWindow) << "the second instance showed a window";
     second.kill();
     EXPECT_FALSE(quillmark().wait(0).has_value()) << "the first instance ended";
     EXPECT_EQ(FindWindowW(form::kWindowClass, nullptr), form());
-    EXPECT_EQ(to_utf8(control_text(form::kText1)), to_utf8(kReady));
+    EXPECT_EQ(toUtf8(controlText(form::kText1)), toUtf8(kReady));
 
     // The text-only run converts the queue, in queue order, and writes no page.
     click(form::kCommand3);
-    EXPECT_TRUE(poll_until([&] { return !new_consoles().empty(); }, kPatience))
+    EXPECT_TRUE(pollUntil([&] { return !newConsoles().empty(); }, kPatience))
         << "no console opened";
-    const auto texts_done = [&] {
+    const auto textsDone = [&] {
         for (const wchar_t* txt : {L"一 text1.txt", L"二 command2.txt", L"三 form.txt"})
-            if (!file_exists(doc_path(txt))) return false;
-        return console_gone();
+            if (!fileExists(docPath(txt))) return false;
+        return consoleGone();
     };
-    ASSERT_TRUE(poll_until(texts_done, kRunLimit)) << "the text-only run did not finish";
-    const Lines queue{command_for(one), command_for(two), command_for(three)};
-    EXPECT_EQ(converter_log(), queue);
-    for (const auto& name : doc_folder()) EXPECT_FALSE(name.ends_with(L".html")) << to_utf8(name);
-    EXPECT_EQ(to_utf8(caption()), to_utf8(kReady));
-    EXPECT_EQ(to_utf8(control_text(form::kText1)), to_utf8(kReady));
-    EXPECT_EQ(to_utf8(control_text(form::kCommand2)), to_utf8(kStart));
-    EXPECT_TRUE(control_enabled(form::kCommand2));
+    ASSERT_TRUE(pollUntil(textsDone, kRunLimit)) << "the text-only run did not finish";
+    const Lines queue{commandFor(one), commandFor(two), commandFor(three)};
+    EXPECT_EQ(converterLog(), queue);
+    for (const auto& name : docFolder()) EXPECT_FALSE(name.ends_with(L".html")) << toUtf8(name);
+    EXPECT_EQ(toUtf8(caption()), toUtf8(kReady));
+    EXPECT_EQ(toUtf8(controlText(form::kText1)), toUtf8(kReady));
+    EXPECT_EQ(toUtf8(controlText(form::kCommand2)), toUtf8(kStart));
+    EXPECT_TRUE(controlEnabled(form::kCommand2));
     EXPECT_TRUE(topmost());
-    EXPECT_EQ(get_clipboard_text(clipboard_owner()), std::wstring(L"exit"));
+    EXPECT_EQ(getClipboardText(clipboardOwner()), std::wstring(L"exit"));
     // Enter was the text-only run's last step: once Quillmark's thread answers a
     // message sent now, the run is over and a press will not be ignored.
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutW(form(), WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &result));
 
     // The queue is still there: the HTML run converts it again and makes the pages.
-    expect_usual_run(run_html());
-    expect_idle_after_run(kPrompt);
+    expectUsualRun(runHtml());
+    expectIdleAfterRun(kPrompt);
     Lines twice = queue;
     twice.insert(twice.end(), queue.begin(), queue.end());
-    EXPECT_EQ(converter_log(), twice);
-    EXPECT_EQ(read_file_bytes(doc_path(L"二 command2.html")),
-              expected_page("\x93\xF1 command2", {"<P>2<br>", "<br>", "</P><br>"}));  // 二
-    EXPECT_TRUE(file_exists(doc_path(L"一 text1.html")));
-    EXPECT_TRUE(file_exists(doc_path(L"三 form.html")));
+    EXPECT_EQ(converterLog(), twice);
+    EXPECT_EQ(readFileBytes(docPath(L"二 command2.html")),
+              expectedPage("\x93\xF1 command2", {"<P>2<br>", "<br>", "</P><br>"}));  // 二
+    EXPECT_TRUE(fileExists(docPath(L"一 text1.html")));
+    EXPECT_TRUE(fileExists(docPath(L"三 form.html")));
 }
 
 TEST_F(Lifecycle, ClosingWhileTheRunWaitsForTheConsoleEndsQuillmarkAtOnce) {
     const std::wstring slow = document(L"遅い.doc", "#sleep 10000\r\nslow\r\n");
-    drop_documents(Target::text1, {slow});
+    dropDocuments(Target::text1, {slow});
     const EnterWatch enter;
     ASSERT_TRUE(enter.ok());
 
     click(form::kCommand2);
-    ASSERT_TRUE(poll_until([&] { return converter_log().size() == 1; }, kRunLimit))
+    ASSERT_TRUE(pollUntil([&] { return converterLog().size() == 1; }, kRunLimit))
         << "the converter did not start";
     // "exit" and Enter are sent once the commands are in; then the run waits.
-    ASSERT_TRUE(poll_until([&] { return enter.presses() > 0; }, kRunLimit))
+    ASSERT_TRUE(pollUntil([&] { return enter.presses() > 0; }, kRunLimit))
         << "Quillmark did not send Enter";
     PostMessageW(form(), WM_CLOSE, 0, 0);
     const auto code = quillmark().wait(kPatience);
-    const bool converter_done = file_exists(doc_path(L"遅い.txt"));
+    const bool converterDone = fileExists(docPath(L"遅い.txt"));
     EXPECT_EQ(code, 0u) << "Quillmark did not end cleanly";
-    EXPECT_FALSE(converter_done) << "Quillmark waited for the console before it closed";
-    EXPECT_TRUE(started_by_quillmark(L"cmd.exe")) << "the console's cmd.exe is not seen";
-    EXPECT_TRUE(converter_running()) << "the converter is not seen";
+    EXPECT_FALSE(converterDone) << "Quillmark waited for the console before it closed";
+    EXPECT_TRUE(startedByQuillmark(L"cmd.exe")) << "the console's cmd.exe is not seen";
+    EXPECT_TRUE(converterRunning()) << "the converter is not seen";
 
     // The console finishes on its own.
     EXPECT_TRUE(
-        poll_until([&] { return file_exists(doc_path(L"遅い.txt")) && console_gone(); }, 60000));
+        pollUntil([&] { return fileExists(docPath(L"遅い.txt")) && consoleGone(); }, 60000));
 }
 
 // Started with two documents (sent to it, dropped on its icon), then started
@@ -176,13 +176,13 @@ TEST_F(Lifecycle, ClosingWhileTheRunWaitsForTheConsoleEndsQuillmarkAtOnce) {
 // converts all three. Nothing but a list of paths reaches the queue.
 class OpenedWithDocuments : public QuillmarkTest {
 protected:
-    std::vector<std::wstring> documents_at_start() override {
+    std::vector<std::wstring> documentsAtStart() override {
         return {document(L"一 送る.doc", "1\r\n"), document(L"二 送る.doc", "2\r\n")};
     }
 };
 
 TEST_F(OpenedWithDocuments, ASecondStartHandsItsDocumentOverAndOnePressConvertsAll) {
-    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
+    EXPECT_TRUE(pollUntil([&] { return controlText(form::kText1) == kReady; }, kPatience))
         << "the documents of the command line were not taken";
     const std::wstring third = document(L"三 二度目.doc", "3\r\n");
 
@@ -209,22 +209,22 @@ TEST_F(OpenedWithDocuments, ASecondStartHandsItsDocumentOverAndOnePressConvertsA
     EXPECT_FALSE(hand(form::kHandOverTag, L"三.doc\0", 2 * 6));     // relative
     std::wstring huge(std::size_t{1} << 22, L'a');                   // over-long
     EXPECT_FALSE(hand(form::kHandOverTag, L"C:\\" + huge + L'\0', (huge.size() + 4) * 2));
-    EXPECT_EQ(to_utf8(control_text(form::kText1)), to_utf8(kMarker));
+    EXPECT_EQ(toUtf8(controlText(form::kText1)), toUtf8(kMarker));
 
     const Process second =
-        start(quote_arg(app_dir() + L"\\Quillmark.exe") + L" " + quote_arg(third),
+        start(quoteArg(appDir() + L"\\Quillmark.exe") + L" " + quoteArg(third),
               Console::detached);
     EXPECT_EQ(second.wait(kPatience), std::optional<DWORD>(0)) << "the second start did not end";
-    EXPECT_EQ(windows_of(second.pid()), 0);
+    EXPECT_EQ(windowsOf(second.pid()), 0);
     second.kill();
-    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
+    EXPECT_TRUE(pollUntil([&] { return controlText(form::kText1) == kReady; }, kPatience))
         << "the handed document was not taken";
 
-    expect_usual_run(run_html());
-    expect_idle_after_run(kPrompt);
-    EXPECT_EQ(converter_log().size(), 3u);
+    expectUsualRun(runHtml());
+    expectIdleAfterRun(kPrompt);
+    EXPECT_EQ(converterLog().size(), 3u);
     for (const wchar_t* page : {L"一 送る.html", L"二 送る.html", L"三 二度目.html"})
-        EXPECT_TRUE(file_exists(doc_path(page))) << to_utf8(page);
+        EXPECT_TRUE(fileExists(docPath(page))) << toUtf8(page);
 }
 
 }  // namespace

@@ -11,26 +11,26 @@
 
 namespace quill::e2e::test {
 
-std::wstring pages_failed(int count) {
+std::wstring pagesFailed(int count) {
     return L"html作成失敗 " + std::to_wstring(count) + L" 件";
 }
 
-std::wstring interrupted(int not_fed, int failed) {
+std::wstring interrupted(int notFed, int failed) {
     std::wstring text = L"変換を中断しました（未変換 ";
-    text.append(std::to_wstring(not_fed)).append(L" 件");
+    text.append(std::to_wstring(notFed)).append(L" 件");
     if (failed > 0) text.append(L"、html作成失敗 ").append(std::to_wstring(failed)).append(L" 件");
     return text.append(L"）");
 }
 
-void expect_usual_run(const RunWatch& run) {
-    EXPECT_TRUE(run.command2_converting) << "Command2 did not say 変換中";
-    EXPECT_TRUE(run.left_topmost) << "the window stayed topmost during the run";
-    EXPECT_FALSE(run.raised_midway) << "the window became topmost again before the run ended";
-    EXPECT_TRUE(run.console_seen) << "no console window showed";
+void expectUsualRun(const RunWatch& run) {
+    EXPECT_TRUE(run.command2Converting) << "Command2 did not say 変換中";
+    EXPECT_TRUE(run.leftTopmost) << "the window stayed topmost during the run";
+    EXPECT_FALSE(run.raisedMidway) << "the window became topmost again before the run ended";
+    EXPECT_TRUE(run.consoleSeen) << "no console window showed";
     ASSERT_FALSE(run.captions.empty());
-    EXPECT_EQ(to_utf8(run.captions.front()), to_utf8(kConverting));
+    EXPECT_EQ(toUtf8(run.captions.front()), toUtf8(kConverting));
     for (const auto& c : run.captions)
-        EXPECT_TRUE(c == kConverting || c == kWritingPages) << "caption " << to_utf8(c);
+        EXPECT_TRUE(c == kConverting || c == kWritingPages) << "caption " << toUtf8(c);
 }
 
 namespace {
@@ -48,8 +48,8 @@ std::vector<PROCESSENTRY32W> processes() {
     return all;
 }
 
-bool named(const PROCESSENTRY32W& process, std::wstring_view exe_name) {
-    return _wcsicmp(process.szExeFile, std::wstring(exe_name).c_str()) == 0;
+bool named(const PROCESSENTRY32W& process, std::wstring_view exeName) {
+    return _wcsicmp(process.szExeFile, std::wstring(exeName).c_str()) == 0;
 }
 
 // When a process started; nullopt when it cannot be asked.
@@ -61,7 +61,7 @@ std::optional<ULONGLONG> start_time(HANDLE process) {
 }
 
 // A path in its long form, so that two spellings of one file compare equal.
-std::wstring long_path(const std::wstring& path) {
+std::wstring longPath(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');
     DWORD n = GetLongPathNameW(path.c_str(), full.data(), MAX_PATH);
     if (n >= MAX_PATH) {
@@ -72,52 +72,52 @@ std::wstring long_path(const std::wstring& path) {
 }
 
 // The program file a process runs; empty when it cannot be asked.
-std::wstring image_of(DWORD pid) {
+std::wstring imageOf(DWORD pid) {
     const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     wchar_t path[MAX_PATH * 2];
     DWORD size = static_cast<DWORD>(std::size(path));
     if (!process || !QueryFullProcessImageNameW(process.get(), 0, path, &size)) return {};
-    return long_path(std::wstring(path, size));
+    return longPath(std::wstring(path, size));
 }
 
 }  // namespace
 
-bool process_running(std::wstring_view exe_name) {
+bool processRunning(std::wstring_view exeName) {
     const auto all = processes();
-    return std::any_of(all.begin(), all.end(), [&](const auto& p) { return named(p, exe_name); });
+    return std::any_of(all.begin(), all.end(), [&](const auto& p) { return named(p, exeName); });
 }
 
 void QuillmarkTest::SetUp() {
-    consoles_before_ = console_windows();
+    consolesBefore_ = consoleWindows();
     ASSERT_NO_FATAL_FAILURE(install());
-    ASSERT_NO_FATAL_FAILURE(start_paste_helper());
-    ASSERT_NO_FATAL_FAILURE(start_quillmark());
+    ASSERT_NO_FATAL_FAILURE(startPasteHelper());
+    ASSERT_NO_FATAL_FAILURE(startQuillmark());
 }
 
 void QuillmarkTest::install() {
     for (const wchar_t* exe : {L"Quillmark.exe", L"xdoc2txt.exe"}) {
-        ASSERT_TRUE(CopyFileW(helper_path(exe).c_str(), (app_dir_ + L"\\" + exe).c_str(), FALSE))
-            << "cannot install " << to_utf8(exe);
+        ASSERT_TRUE(CopyFileW(helperPath(exe).c_str(), (appDir_ + L"\\" + exe).c_str(), FALSE))
+            << "cannot install " << toUtf8(exe);
     }
     // Its presence turns the converter's log on.
-    ASSERT_TRUE(write_file_bytes(app_dir_ + L"\\xdoc2txt.log", ""));
+    ASSERT_TRUE(writeFileBytes(appDir_ + L"\\xdoc2txt.log", ""));
 }
 
-void QuillmarkTest::start_paste_helper() {
-    helper_ = test::start_paste_helper(paste_log_);
+void QuillmarkTest::startPasteHelper() {
+    helper_ = test::startPasteHelper(pasteLog_);
     ASSERT_TRUE(helper_.valid() || !win32::runningOnWine());
 }
 
-void QuillmarkTest::start_quillmark() {
+void QuillmarkTest::startQuillmark() {
     // Without a console, as from the desktop. Under Wine a program started by a
     // console program holds that console's handles even when it is a GUI program,
     // and AttachConsole then refuses it: Quillmark would not find its console.
-    std::wstring command = quote_arg(app_dir_ + L"\\Quillmark.exe");
-    for (const std::wstring& document : documents_at_start()) command += L" " + quote_arg(document);
+    std::wstring command = quoteArg(appDir_ + L"\\Quillmark.exe");
+    for (const std::wstring& document : documentsAtStart()) command += L" " + quoteArg(document);
     quillmark_ = start(command, Console::detached);
     ASSERT_TRUE(quillmark_.valid());
     const DWORD pid = quillmark_.pid();
-    ASSERT_TRUE(poll_until(
+    ASSERT_TRUE(pollUntil(
         [&] {
             HWND found = FindWindowW(form::kWindowClass, nullptr);
             DWORD owner = 0;
@@ -127,7 +127,7 @@ void QuillmarkTest::start_quillmark() {
         },
         kPatience))
         << "Quillmark's window did not show";
-    EXPECT_TRUE(poll_until([&] { return topmost(); }, kPatience)) << "not topmost at start";
+    EXPECT_TRUE(pollUntil([&] { return topmost(); }, kPatience)) << "not topmost at start";
 }
 
 void QuillmarkTest::TearDown() {
@@ -136,16 +136,16 @@ void QuillmarkTest::TearDown() {
         EXPECT_EQ(quillmark_.wait(), 0u) << "Quillmark did not close cleanly";
         quillmark_.kill();
     }
-    stop_paste_helper(helper_);
+    stopPasteHelper(helper_);
 }
 
 std::wstring QuillmarkTest::document(std::wstring_view name, std::string_view bytes) const {
-    std::wstring path = doc_path(name);
-    EXPECT_TRUE(write_file_bytes(path, bytes)) << "cannot write " << to_utf8(path);
+    std::wstring path = docPath(name);
+    EXPECT_TRUE(writeFileBytes(path, bytes)) << "cannot write " << toUtf8(path);
     return path;
 }
 
-std::wstring QuillmarkTest::old_document(std::wstring_view name, std::string_view bytes) const {
+std::wstring QuillmarkTest::oldDocument(std::wstring_view name, std::string_view bytes) const {
     std::wstring path = document(name, bytes);
     const UniqueFile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
@@ -155,30 +155,30 @@ std::wstring QuillmarkTest::old_document(std::wstring_view name, std::string_vie
     time.LowPart = now.dwLowDateTime;
     time.HighPart = now.dwHighDateTime;
     time.QuadPart -= 24ULL * 3600 * 10'000'000;  // 100-ns units
-    const FILETIME day_ago{time.LowPart, time.HighPart};
-    EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &day_ago))
-        << "cannot date " << to_utf8(path);
+    const FILETIME dayAgo{time.LowPart, time.HighPart};
+    EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &dayAgo))
+        << "cannot date " << toUtf8(path);
     return path;
 }
 
-std::wstring QuillmarkTest::doc_path(std::wstring_view name) const {
+std::wstring QuillmarkTest::docPath(std::wstring_view name) const {
     return docs_ + L"\\" + std::wstring(name);
 }
 
-std::set<std::wstring> QuillmarkTest::doc_folder() const {
-    return file_names(docs_);
+std::set<std::wstring> QuillmarkTest::docFolder() const {
+    return fileNames(docs_);
 }
 
-std::wstring QuillmarkTest::command_for(const std::wstring& source) const {
-    return converter_command(app_dir_, source);
+std::wstring QuillmarkTest::commandFor(const std::wstring& source) const {
+    return converterCommand(appDir_, source);
 }
 
-std::vector<std::wstring> QuillmarkTest::converter_log() const {
-    return read_utf8_lines(app_dir_ + L"\\xdoc2txt.log");
+std::vector<std::wstring> QuillmarkTest::converterLog() const {
+    return readUtf8Lines(appDir_ + L"\\xdoc2txt.log");
 }
 
-std::vector<std::wstring> QuillmarkTest::paste_log() const {
-    return read_utf8_lines(paste_log_);
+std::vector<std::wstring> QuillmarkTest::pasteLog() const {
+    return readUtf8Lines(pasteLog_);
 }
 
 std::wstring QuillmarkTest::caption() const {
@@ -188,7 +188,7 @@ std::wstring QuillmarkTest::caption() const {
     return text;
 }
 
-std::wstring QuillmarkTest::control_text(int id) const {
+std::wstring QuillmarkTest::controlText(int id) const {
     // A control of another process answers WM_GETTEXT once its thread pumps.
     wchar_t text[256] = {};
     DWORD_PTR copied = 0;
@@ -198,7 +198,7 @@ std::wstring QuillmarkTest::control_text(int id) const {
     return text;
 }
 
-bool QuillmarkTest::control_enabled(int id) const {
+bool QuillmarkTest::controlEnabled(int id) const {
     return IsWindowEnabled(GetDlgItem(form_, id)) != FALSE;
 }
 
@@ -213,9 +213,9 @@ void QuillmarkTest::click(int id) const {
 
 void QuillmarkTest::drop(Target target, const std::vector<std::wstring>& paths) const {
     static constexpr const wchar_t* kNames[] = {L"text1", L"command2", L"form"};
-    std::wstring cmd = quote_arg(helper_path(L"drop_driver.exe")) + L" --target " +
+    std::wstring cmd = quoteArg(helperPath(L"drop_driver.exe")) + L" --target " +
                        kNames[static_cast<int>(target)] + L" --";
-    for (const auto& p : paths) cmd += L" " + quote_arg(p);
+    for (const auto& p : paths) cmd += L" " + quoteArg(p);
     // A drag that Wine ended where no target was (exit 1) reached no target:
     // it is dragged again, as a user would.
     std::optional<DWORD> code = 1u;
@@ -225,28 +225,28 @@ void QuillmarkTest::drop(Target target, const std::vector<std::wstring>& paths) 
     EXPECT_EQ(code, 0u) << "drop_driver did not drop";
 }
 
-void QuillmarkTest::drop_documents(Target target, const std::vector<std::wstring>& paths) const {
+void QuillmarkTest::dropDocuments(Target target, const std::vector<std::wstring>& paths) const {
     static constexpr wchar_t kMarker[] = L"(drop under way)";
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(form_, form::kText1), WM_SETTEXT, 0,
                                     reinterpret_cast<LPARAM>(kMarker), SMTO_NORMAL, kPatience,
                                     &result));
     drop(target, paths);
-    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == kReady; }, kPatience))
-        << "the drop was not taken in; Text1: " << to_utf8(control_text(form::kText1));
+    EXPECT_TRUE(pollUntil([&] { return controlText(form::kText1) == kReady; }, kPatience))
+        << "the drop was not taken in; Text1: " << toUtf8(controlText(form::kText1));
 }
 
-RunWatch QuillmarkTest::run_html(DWORD limit_ms) const {
+RunWatch QuillmarkTest::runHtml(DWORD limitMs) const {
     RunWatch watch;
     click(form::kCommand2);
-    watch.started = poll_until([&] { return caption() == kConverting; }, kPatience);
+    watch.started = pollUntil([&] { return caption() == kConverting; }, kPatience);
     if (!watch.started) {
-        ADD_FAILURE() << "the run did not start; caption: " << to_utf8(caption());
+        ADD_FAILURE() << "the run did not start; caption: " << toUtf8(caption());
         return watch;
     }
-    watch.command2_converting =
-        poll_until([&] { return control_text(form::kCommand2) == kConverting; }, kPatience);
-    watch.ended = poll_until(
+    watch.command2Converting =
+        pollUntil([&] { return controlText(form::kCommand2) == kConverting; }, kPatience);
+    watch.ended = pollUntil(
         [&] {
             // The stacking is read before the caption: Quillmark turns the
             // caption back before it raises the window, so a raised window
@@ -256,45 +256,45 @@ RunWatch QuillmarkTest::run_html(DWORD limit_ms) const {
             if (now == kIdle) return true;
             if (watch.captions.empty() || watch.captions.back() != now)
                 watch.captions.push_back(now);
-            if (!new_consoles().empty()) watch.console_seen = true;
+            if (!newConsoles().empty()) watch.consoleSeen = true;
             if (!top) {
-                watch.left_topmost = true;
-            } else if (watch.left_topmost) {
-                watch.raised_midway = true;
+                watch.leftTopmost = true;
+            } else if (watch.leftTopmost) {
+                watch.raisedMidway = true;
             }
             return false;
         },
-        limit_ms);
-    EXPECT_TRUE(watch.ended) << "the run did not end; caption: " << to_utf8(caption());
+        limitMs);
+    EXPECT_TRUE(watch.ended) << "the run did not end; caption: " << toUtf8(caption());
     return watch;
 }
 
-void QuillmarkTest::expect_idle_after_run(const std::wstring& text1) const {
+void QuillmarkTest::expectIdleAfterRun(const std::wstring& text1) const {
     // The caption turns back first; Text1 and the stacking follow at once.
-    EXPECT_TRUE(poll_until([&] { return control_text(form::kText1) == text1; }, kPatience))
-        << "Text1: " << to_utf8(control_text(form::kText1)) << ", expected " << to_utf8(text1);
-    EXPECT_TRUE(poll_until([&] { return topmost(); }, kPatience)) << "not topmost again";
-    EXPECT_EQ(to_utf8(caption()), to_utf8(kIdle));
-    EXPECT_EQ(to_utf8(control_text(form::kCommand2)), to_utf8(kStart));
-    EXPECT_EQ(get_clipboard_text(clipboard_owner()), std::wstring(L"exit"));
-    EXPECT_TRUE(poll_until([&] { return console_gone(); }, kPatience))
+    EXPECT_TRUE(pollUntil([&] { return controlText(form::kText1) == text1; }, kPatience))
+        << "Text1: " << toUtf8(controlText(form::kText1)) << ", expected " << toUtf8(text1);
+    EXPECT_TRUE(pollUntil([&] { return topmost(); }, kPatience)) << "not topmost again";
+    EXPECT_EQ(toUtf8(caption()), toUtf8(kIdle));
+    EXPECT_EQ(toUtf8(controlText(form::kCommand2)), toUtf8(kStart));
+    EXPECT_EQ(getClipboardText(clipboardOwner()), std::wstring(L"exit"));
+    EXPECT_TRUE(pollUntil([&] { return consoleGone(); }, kPatience))
         << "the console is still there";
 }
 
-std::set<HWND> QuillmarkTest::new_consoles() const {
-    std::set<HWND> found = console_windows();
-    for (HWND before : consoles_before_) found.erase(before);
+std::set<HWND> QuillmarkTest::newConsoles() const {
+    std::set<HWND> found = consoleWindows();
+    for (HWND before : consolesBefore_) found.erase(before);
     return found;
 }
 
-bool QuillmarkTest::started_by_quillmark(std::wstring_view exe_name) const {
+bool QuillmarkTest::startedByQuillmark(std::wstring_view exeName) const {
     // Processes name their parent by id, and a dead parent's id may be used
     // again: only processes started after Quillmark count. Quillmark's own id
     // stays its own while the test holds its handle. A process whose parent
     // has ended is not found: a cmd.exe that outlived its console host would
     // be missed (the converter is looked for by its file instead).
-    const auto quillmark_start = start_time(quillmark_.handle());
-    if (!quillmark_start) return false;
+    const auto quillmarkStart = start_time(quillmark_.handle());
+    if (!quillmarkStart) return false;
     const auto all = processes();
     std::set<DWORD> tree{quillmark_.pid()};
     for (bool grew = true; grew;) {
@@ -304,8 +304,8 @@ bool QuillmarkTest::started_by_quillmark(std::wstring_view exe_name) const {
             const UniqueHandle process(
                 OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, p.th32ProcessID));
             const auto started = start_time(process.get());
-            if (!started || *started < *quillmark_start) continue;
-            if (named(p, exe_name)) return true;
+            if (!started || *started < *quillmarkStart) continue;
+            if (named(p, exeName)) return true;
             tree.insert(p.th32ProcessID);
             grew = true;
         }
@@ -313,17 +313,17 @@ bool QuillmarkTest::started_by_quillmark(std::wstring_view exe_name) const {
     return false;
 }
 
-bool QuillmarkTest::converter_running() const {
-    const std::wstring converter = long_path(app_dir_ + L"\\xdoc2txt.exe");
+bool QuillmarkTest::converterRunning() const {
+    const std::wstring converter = longPath(appDir_ + L"\\xdoc2txt.exe");
     const auto all = processes();
     return std::any_of(all.begin(), all.end(), [&](const auto& p) {
         return named(p, L"xdoc2txt.exe") &&
-               _wcsicmp(image_of(p.th32ProcessID).c_str(), converter.c_str()) == 0;
+               _wcsicmp(imageOf(p.th32ProcessID).c_str(), converter.c_str()) == 0;
     });
 }
 
-bool QuillmarkTest::console_gone() const {
-    return new_consoles().empty() && !started_by_quillmark(L"cmd.exe") && !converter_running();
+bool QuillmarkTest::consoleGone() const {
+    return newConsoles().empty() && !startedByQuillmark(L"cmd.exe") && !converterRunning();
 }
 
 }  // namespace quill::e2e::test
