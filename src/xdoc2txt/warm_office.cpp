@@ -167,9 +167,10 @@ ProcessResult WarmOffice::startKeeper(Clock::time_point deadline) const {
         office = wrapped->command;
     }
     // The keeper is xdoc2txt's own, and runs unconfined: it reads no document.
+    // "start" runs it detached, in a session of its own, as "keep".
     Command keep;
     keep.program = python_;
-    keep.args = {"-I",      script_,   "keep", folder_, pipe_, seconds(idle_),
+    keep.args = {"-I",      script_,   "start", folder_, pipe_, seconds(idle_),
                  lockFile_, std::to_string(office.passed.size()), office.program};
     keep.timeLimit = timeLeft(deadline);
     keep.view = SandboxView::unconfined();
