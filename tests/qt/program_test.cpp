@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "native_files.h"
 #include "program.h"
 #include "ui/layout.h"
 #include "ui/status_texts.h"
@@ -168,7 +169,8 @@ private slots:
             for (int i = 0; i < 4; ++i) length[i] = static_cast<char>(paths.size() >> (8 * i));
             return length + paths;
         };
-        const QByteArray b = QFile::encodeName(path(u"b.doc"_qs));
+        // A name with CR, LF and a byte that is no UTF-8 (Shift-JIS), carried exactly.
+        const QByteArray b = QFile::encodeName(dir_.path()) + "/b\r\n\x82\xa0.doc";
         QVERIFY(!handedOver(socket, "\x01\x02garbage"));
         QVERIFY(!handedOver(socket, message(b)));                                 // no NUL at its end
         QVERIFY(!handedOver(socket, message(QByteArrayLiteral("b.doc\0"))));      // relative
@@ -185,6 +187,7 @@ private slots:
 
         QVERIFY(handedOver(socket, message(b + '\0')));
         QCOMPARE(program.form().list2().count(), 2);
+        QVERIFY(program.form().list2().item(1) == nameFromBytes(b.toStdString()));
         QCOMPARE(program.window().text1().text(), QStringView(texts::kReady).toString());
     }
 
